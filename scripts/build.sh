@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds the game, its tools, its media and its tests into build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build" -j"$(nproc)"

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, playing and testing Trundlebay need.
+# Only what is missing is installed; running it again does nothing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config clang llvm libclang-rt-dev
+  libsdl2-dev libgl-dev libgl1-mesa-dri libglu1-mesa-dev
+  libjpeg-dev libcairo2-dev libgtk-3-dev fontconfig fonts-dejavu-core
+  nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb xauth xdotool x11-utils imagemagick sox ffmpeg python3 python3-xlib mesa-utils
+  valgrind
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
