@@ -19,9 +19,13 @@ std::atomic<ClockSource> currentSource{&realTicks};
 
 } // namespace
 
-std::uint32_t tickCount() { return currentSource.load(std::memory_order_acquire)(); }
+std::uint32_t tickCount() {
+    return currentSource.load(std::memory_order_acquire)();
+}
 
-float clockSeconds() { return static_cast<float>(tickCount()) * 0.001f; }
+float clockSeconds() {
+    return static_cast<float>(tickCount()) * 0.001f;
+}
 
 void setClockSource(ClockSource source) {
     currentSource.store(source ? source : &realTicks, std::memory_order_release);

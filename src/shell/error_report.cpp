@@ -27,8 +27,12 @@ std::string formatErrorText(std::string_view message, std::string_view subject) 
     return text;
 }
 
-void reportError(std::string_view subject, std::string_view message) { sink()(message, subject); }
+void reportError(std::string_view subject, std::string_view message) {
+    sink()(message, subject);
+}
 
-void setErrorSink(ErrorSink newSink) { sink() = newSink ? std::move(newSink) : showMessageBox; }
+void setErrorSink(ErrorSink newSink) {
+    sink() = newSink ? std::move(newSink) : showMessageBox;
+}
 
 } // namespace tb

@@ -24,9 +24,13 @@ std::string& folder() {
 
 } // namespace
 
-const std::string& mediaFolder() { return folder(); }
+const std::string& mediaFolder() {
+    return folder();
+}
 
-void setMediaFolder(std::string newFolder) { folder() = std::move(newFolder); }
+void setMediaFolder(std::string newFolder) {
+    folder() = std::move(newFolder);
+}
 
 std::string mediaPath(std::string_view name) {
     std::string path = folder();

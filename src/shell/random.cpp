@@ -7,13 +7,17 @@ namespace {
 unsigned state = 1;
 } // namespace
 
-void seedRandom(unsigned seed) { state = seed; }
+void seedRandom(unsigned seed) {
+    state = seed;
+}
 
 int nextRandom() {
     state = state * 214013u + 2531011u;
     return static_cast<int>((state >> 16) & 0x7fffu);
 }
 
-float signedUnit(int r) { return 1.0f - static_cast<float>(r) * (2.0f / 32767.0f); }
+float signedUnit(int r) {
+    return 1.0f - static_cast<float>(r) * (2.0f / 32767.0f);
+}
 
 } // namespace tb

@@ -5,7 +5,9 @@ namespace tb {
 TrackState track;
 
 namespace {
-int nearestInteger(float v) { return static_cast<int>(v >= 0.0f ? v + 0.5f : v - 0.5f); }
+int nearestInteger(float v) {
+    return static_cast<int>(v >= 0.0f ? v + 0.5f : v - 0.5f);
+}
 } // namespace
 
 Cell worldToCell(float x, float z) {
