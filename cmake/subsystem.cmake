@@ -17,5 +17,7 @@ function(tb_add_unit_tests name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE trundlebay_game tb_warnings GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  # Tests that need the game's own media read them from the build's media folder.
+  target_compile_definitions(${name} PRIVATE TB_BUILD_MEDIA_DIR="${TB_MEDIA_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()
