@@ -1,0 +1,54 @@
+#include "race/game_update.h"
+
+#include "race/camera.h"
+#include "race/hud.h"
+#include "race/opponents.h"
+#include "race/race_progress.h"
+#include "race/vehicle.h"
+#include "shell/input.h"
+#include "track/collisions.h"
+
+#include <cmath>
+
+namespace tb {
+namespace {
+
+UpdateOptions options;
+
+} // namespace
+
+void setUpdateOptions(const UpdateOptions& newOptions) {
+    options = newOptions;
+}
+
+void playerInput() {
+    Vehicle& v = vehicles[0];
+    v.steer = axisX;
+    v.throttle = -axisY;
+    if (pollJoystick()) {
+        v.steer = joystick.x * std::fabs(joystick.x);
+        v.throttle = -joystick.y;
+    }
+}
+
+void update() {
+    if (!options.autopilot) {
+        playerInput();
+    }
+    if (keyState[KeyR]) {
+        setRacePhase(Countdown);
+    }
+    if (options.autopilot) {
+        steerOpponent(0);
+    }
+    steerOpponents();
+    updateVehicles();
+    collideVehicles();
+    updateCamera();
+    countLaps();
+    if (options.drawHud) {
+        drawHud();
+    }
+}
+
+} // namespace tb
