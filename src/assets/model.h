@@ -54,5 +54,7 @@ void destroyModel(Model& model);
 // list is compiled and no texture is decoded or uploaded.
 void setGraphicsEnabled(bool enabled);
 bool graphicsEnabled();
+// After the rendering context was replaced: the next build reserves a fresh block of names.
+void forgetDisplayLists();
 
 } // namespace tb

@@ -1,0 +1,563 @@
+#include "assets/model_file.h"
+
+#include "assets/textures.h"
+#include "shell/error_report.h"
+#include "shell/media_paths.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tb {
+namespace {
+
+constexpr std::size_t MaxTokenLength = 259;
+constexpr float BoundsStartMin = 100000.0f;
+constexpr float BoundsStartMax = -100000.0f;
+constexpr const char* BadModel = "Bad model:";
+constexpr const char* EndOfFile = "unexpected end of file";
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The file as a stream of white-space separated tokens. Numbers are read the way formatted
+// input reads them: the longest prefix that is a number, the rest stays for the next read.
+class TokenStream {
+  public:
+    explicit TokenStream(std::string text) : text_(std::move(text)) {}
+
+    bool atEnd() {
+        skipBlanks();
+        return pos_ == text_.size();
+    }
+
+    // The next token; empty at end of file.
+    std::string_view token() {
+        skipBlanks();
+        const std::size_t start = pos_;
+        while (pos_ < text_.size() && !isBlank(text_[pos_])) {
+            ++pos_;
+        }
+        return std::string_view(text_).substr(start, pos_ - start);
+    }
+
+    // Consumes `c` if it is the next character after white space.
+    void skipOptional(char c) {
+        skipBlanks();
+        if (pos_ < text_.size() && text_[pos_] == c) {
+            ++pos_;
+        }
+    }
+
+    std::optional<float> number() {
+        skipBlanks();
+        const std::size_t length = floatLength();
+        float value = 0.0f;
+        if (length == 0 || !parseFloat(value, length)) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    std::optional<std::uint32_t> count() {
+        skipBlanks();
+        std::size_t length = 0;
+        while (pos_ + length < text_.size() && isDigit(text_[pos_ + length])) {
+            ++length;
+        }
+        std::uint32_t value = 0;
+        if (length == 0 || !parseCount(value, length)) {
+            return std::nullopt;
+        }
+        return value;
+    }
+
+    // The whole token at the read position, for reporting a number that is not one.
+    std::string_view tokenHere() const {
+        std::size_t start = pos_;
+        while (start > 0 && !isBlank(text_[start - 1])) {
+            --start;
+        }
+        std::size_t end = pos_;
+        while (end < text_.size() && !isBlank(text_[end])) {
+            ++end;
+        }
+        return std::string_view(text_).substr(start, end - start);
+    }
+
+    std::size_t remaining() const { return text_.size() - pos_; }
+
+  private:
+    void skipBlanks() {
+        while (pos_ < text_.size() && isBlank(text_[pos_])) {
+            ++pos_;
+        }
+    }
+
+    std::size_t digitsFrom(std::size_t at) const {
+        std::size_t n = 0;
+        while (at + n < text_.size() && isDigit(text_[at + n])) {
+            ++n;
+        }
+        return n;
+    }
+
+    // Sign, digits, fraction, exponent; 0 when no number starts here.
+    std::size_t floatLength() const {
+        std::size_t at = pos_;
+        if (at < text_.size() && (text_[at] == '+' || text_[at] == '-')) {
+            ++at;
+        }
+        std::size_t mantissa = digitsFrom(at);
+        at += mantissa;
+        if (at < text_.size() && text_[at] == '.') {
+            const std::size_t fraction = digitsFrom(at + 1);
+            mantissa += fraction;
+            at += 1 + fraction;
+        }
+        if (mantissa == 0) {
+            return 0;
+        }
+        if (at < text_.size() && (text_[at] == 'e' || text_[at] == 'E')) {
+            std::size_t exponentAt = at + 1;
+            if (exponentAt < text_.size() &&
+                (text_[exponentAt] == '+' || text_[exponentAt] == '-')) {
+                ++exponentAt;
+            }
+            const std::size_t exponent = digitsFrom(exponentAt);
+            if (exponent > 0) {
+                at = exponentAt + exponent;
+            }
+        }
+        return at - pos_;
+    }
+
+    // Accepts the number only when all `length` characters form it.
+    bool accept(std::from_chars_result result, const char* last, std::size_t length) {
+        if (result.ec != std::errc() || result.ptr != last) {
+            return false;
+        }
+        pos_ += length;
+        return true;
+    }
+
+    bool parseFloat(float& value, std::size_t length) {
+        const char* first = text_.data() + pos_;
+        const char* last = first + length;
+        if (*first == '+') {
+            ++first;
+        }
+        return accept(std::from_chars(first, last, value), last, length);
+    }
+
+    bool parseCount(std::uint32_t& value, std::size_t length) {
+        const char* first = text_.data() + pos_;
+        const char* last = first + length;
+        return accept(std::from_chars(first, last, value), last, length);
+    }
+
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+enum class Layout { PositionNormalTexcoords, PositionTexcoords, PositionNormal };
+
+std::optional<Layout> layoutFromToken(std::string_view token) {
+    if (token == "POSITION_NORMAL_TEXCOORDS") {
+        return Layout::PositionNormalTexcoords;
+    }
+    if (token == "POSITION_TEXCOORDS") {
+        return Layout::PositionTexcoords;
+    }
+    if (token == "POSITION_NORMAL") {
+        return Layout::PositionNormal;
+    }
+    return std::nullopt;
+}
+
+int alphaModeFromWord(std::string_view word) {
+    constexpr std::string_view Words[] = {"NONE",       "LUMINANCE", "ILLUMINANCE", "BLACK_MASK",
+                                          "RED",        "GREEN",     "BLUE",        "RED_MASK",
+                                          "GREEN_MASK", "BLUE_MASK"};
+    const auto found = std::find(std::begin(Words), std::end(Words), word);
+    return static_cast<int>(found - std::begin(Words));
+}
+
+float squaredLength(const Vec3& v) {
+    return v.x * v.x + v.y * v.y + v.z * v.z;
+}
+
+class ModelReader {
+  public:
+    ModelReader(std::string text, const char* fileName, Model& model)
+        : in_(std::move(text)), fileName_(fileName), model_(model) {}
+
+    bool read() {
+        if (in_.token() != "A3F") {
+            return fail("Not an .a3f file:", fileName_);
+        }
+        while (!in_.atEnd()) {
+            if (!readSection()) {
+                return false;
+            }
+        }
+        if (!sawVertices_) {
+            return fail("Failed to find section VERTICES:", fileName_);
+        }
+        if (!sawFaces_) {
+            return fail("Failed to find section FACES:", fileName_);
+        }
+        return checkFaceIndices();
+    }
+
+  private:
+    bool fail(std::string_view message, std::string_view subject) {
+        reportError(subject, message);
+        return false;
+    }
+
+    bool word(std::string_view& out) {
+        out = in_.token();
+        if (out.size() > MaxTokenLength) {
+            return fail(BadModel, out);
+        }
+        return true;
+    }
+
+    bool numberFailure() { return fail(BadModel, in_.atEnd() ? EndOfFile : in_.tokenHere()); }
+
+    bool number(float& out) {
+        const auto value = in_.number();
+        if (!value) {
+            return numberFailure();
+        }
+        out = *value;
+        return true;
+    }
+
+    bool count(std::uint32_t& out) {
+        const auto value = in_.count();
+        if (!value) {
+            return numberFailure();
+        }
+        out = *value;
+        return true;
+    }
+
+    bool numbers(float* out, int n) {
+        for (int i = 0; i < n; ++i) {
+            if (!number(out[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Every item takes at least `minChars` characters of the file, so a count the rest of the
+    // file cannot hold is a truncated file, found before anything is allocated for it.
+    bool fitsInFile(std::uint32_t items, std::size_t minChars) {
+        if (items > (in_.remaining() + 1) / minChars) {
+            return fail(BadModel, EndOfFile);
+        }
+        return true;
+    }
+
+    // The closing token, and a second "}" if one follows.
+    bool closeSection() {
+        std::string_view closing;
+        if (!word(closing)) {
+            return false;
+        }
+        in_.skipOptional('}');
+        return true;
+    }
+
+    bool readSection() {
+        std::string_view name;
+        if (!word(name)) {
+            return false;
+        }
+        in_.skipOptional('{');
+        if (name == "VERSION") {
+            return readVersion();
+        }
+        if (name == "COMMENT") {
+            return readComment();
+        }
+        if (name == "VERTICES") {
+            return readVertices();
+        }
+        if (name == "FACES") {
+            return readFaces();
+        }
+        if (name == "MATERIALS") {
+            return readMaterials();
+        }
+        return true;
+    }
+
+    bool readVersion() {
+        float version = 0.0f;
+        if (!number(version)) {
+            return false;
+        }
+        in_.skipOptional('}');
+        return true;
+    }
+
+    bool readComment() {
+        while (!in_.atEnd()) {
+            if (in_.token() == "}") {
+                break;
+            }
+        }
+        return true;
+    }
+
+    bool readVertices() {
+        std::string_view layoutToken;
+        if (!word(layoutToken)) {
+            return false;
+        }
+        const auto layout = layoutFromToken(layoutToken);
+        if (!layout) {
+            return fail("Bad vertex format:", layoutToken);
+        }
+        const bool normals = *layout != Layout::PositionTexcoords;
+        const bool texcoords = *layout != Layout::PositionNormal;
+        model_.hasNormals = normals;
+        std::uint32_t n = 0;
+        const int floatsPerVertex = 3 + (normals ? 3 : 0) + (texcoords ? 2 : 0);
+        if (!count(n) || !fitsInFile(n, 2 * static_cast<std::size_t>(floatsPerVertex))) {
+            return false;
+        }
+        model_.vertices = std::shared_ptr<ModelVertex[]>(new ModelVertex[n]);
+        model_.vertexCount = n;
+        sawVertices_ = true;
+        Vec3 low{BoundsStartMin, BoundsStartMin, BoundsStartMin};
+        Vec3 high{BoundsStartMax, BoundsStartMax, BoundsStartMax};
+        for (std::uint32_t i = 0; i < n; ++i) {
+            ModelVertex& v = model_.vertices[i];
+            if (!numbers(v.position, 3) || (normals && !numbers(v.normal, 3)) ||
+                (texcoords && !numbers(v.texcoord, 2))) {
+                return false;
+            }
+            extendBounds(low, high, v);
+        }
+        model_.boundsMin = low;
+        model_.boundsMax = high;
+        model_.radiusSquared = std::max(squaredLength(low), squaredLength(high));
+        if (!texcoords && !makeTexcoords()) {
+            return false;
+        }
+        return closeSection();
+    }
+
+    static void extendBounds(Vec3& low, Vec3& high, const ModelVertex& v) {
+        const float* p = v.position;
+        low = {p[0] < low.x ? p[0] : low.x, p[1] < low.y ? p[1] : low.y,
+               p[2] < low.z ? p[2] : low.z};
+        high = {p[0] > high.x ? p[0] : high.x, p[1] > high.y ? p[1] : high.y,
+                p[2] > high.z ? p[2] : high.z};
+    }
+
+    // A planar projection over the bounds: u along x, v along the longer of y and z.
+    bool makeTexcoords() {
+        const Vec3& low = model_.boundsMin;
+        const Vec3& high = model_.boundsMax;
+        const float extentX = high.x - low.x;
+        if (low.x == high.x) {
+            return true;
+        }
+        const float extentY = high.y - low.y;
+        const float extentZ = high.z - low.z;
+        const bool alongY = extentY > extentZ;
+        const float extentS = alongY ? extentY : extentZ;
+        const float lowS = alongY ? low.y : low.z;
+        if (extentS == 0.0f) {
+            return fail(BadModel, "1 dimensional");
+        }
+        for (std::uint32_t i = 0; i < model_.vertexCount; ++i) {
+            ModelVertex& v = model_.vertices[i];
+            const float s = alongY ? v.position[1] : v.position[2];
+            v.texcoord[0] = (v.position[0] - low.x) / extentX;
+            v.texcoord[1] = (s - lowS) / extentS;
+        }
+        return true;
+    }
+
+    bool readFaces() {
+        std::uint32_t n = 0;
+        if (!count(n) || !fitsInFile(n, 8)) {
+            return false;
+        }
+        model_.faceIndices = std::shared_ptr<std::uint32_t[]>(new std::uint32_t[3 * n]);
+        model_.faceCount = n;
+        sawFaces_ = true;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            std::uint32_t unused = 0;
+            if (!count(model_.faceIndices[3 * i]) || !count(model_.faceIndices[3 * i + 1]) ||
+                !count(model_.faceIndices[3 * i + 2]) || !count(unused)) {
+                return false;
+            }
+        }
+        return closeSection();
+    }
+
+    bool checkFaceIndices() {
+        for (std::uint32_t i = 0; i < 3 * model_.faceCount; ++i) {
+            const std::uint32_t index = model_.faceIndices[i];
+            if (index >= model_.vertexCount) {
+                const std::string subject = "face index " + std::to_string(index) + " of " +
+                                            std::to_string(model_.vertexCount) + " vertices";
+                return fail(BadModel, subject);
+            }
+        }
+        return true;
+    }
+
+    bool readMaterials() {
+        std::uint32_t n = 0;
+        if (!count(n)) {
+            return false;
+        }
+        for (std::uint32_t i = 0; i < n && !in_.atEnd(); ++i) {
+            model_.textureFile.clear();
+            if (!readMaterialBlock()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool readMaterialBlock() {
+        std::string_view opener;
+        if (!word(opener)) {
+            return false;
+        }
+        if (opener == "}") {
+            return true;
+        }
+        std::string_view key;
+        while (!in_.atEnd()) {
+            if (!word(key)) {
+                return false;
+            }
+            if (key == "}") {
+                break;
+            }
+            if (!readMaterialEntry(key)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool readMaterialEntry(std::string_view key) {
+        std::string_view value;
+        if (key == "NAME") {
+            if (!word(value)) {
+                return false;
+            }
+            model_.materialName = value;
+            return true;
+        }
+        if (key == "AMBIENT") {
+            return numbers(model_.ambient, 4);
+        }
+        if (key == "DIFFUSE") {
+            return numbers(model_.diffuse, 4);
+        }
+        if (key == "SPECULAR") {
+            return numbers(model_.specular, 4);
+        }
+        if (key == "EMISSION") {
+            return numbers(model_.emission, 4);
+        }
+        if (key == "SHININESS") {
+            return count(model_.shininess);
+        }
+        if (key == "TEXTURE") {
+            return readTextureBlock();
+        }
+        return true;
+    }
+
+    bool readTextureBlock() {
+        std::string_view key;
+        std::string_view value;
+        while (!in_.atEnd()) {
+            if (!word(key)) {
+                return false;
+            }
+            if (key == "}") {
+                break;
+            }
+            if (key == "FILE") {
+                if (!word(value)) {
+                    return false;
+                }
+                model_.textureFile = value;
+            } else if (key == "ALPHA") {
+                if (!word(value)) {
+                    return false;
+                }
+                model_.alphaMode = alphaModeFromWord(value);
+            }
+        }
+        return true;
+    }
+
+    TokenStream in_;
+    const char* fileName_;
+    Model& model_;
+    bool sawVertices_ = false;
+    bool sawFaces_ = false;
+};
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void placeAtOrigin(Model& model) {
+    model.transform = identityMatrix();
+    model.position = {};
+    model.rotation = {};
+}
+
+} // namespace
+
+bool loadModelFile(const char* fileName, Model& model) {
+    model.alphaMode = 0;
+    model.loaded = 0;
+    const std::string path = mediaPath(fileName);
+    auto text = readWholeFile(path);
+    if (!text) {
+        reportError(path, "Could not open file:");
+        return false;
+    }
+    if (!ModelReader(std::move(*text), fileName, model).read()) {
+        return false;
+    }
+    placeAtOrigin(model);
+    model.loaded = 1;
+    model.textureId =
+        model.textureFile.empty() ? 0 : loadTexture(model.textureFile.c_str(), model.alphaMode);
+    return true;
+}
+
+} // namespace tb
