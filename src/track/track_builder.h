@@ -12,11 +12,31 @@ constexpr int MaxTrackMaps = 16;
 // Names (no folder) of the media folder's files matching "map*.bmp" in any case, in name order,
 // at most 16.
 std::vector<std::string> findTrackMaps();
+// The list entry picked from mapCount maps by the random value r (0 to 32767).
+int chooseTrackMap(int mapCount, int r);
 // Reads the named map from the media folder into the grid; false leaves the grid as it was.
+// Colours missing from the palette row read as Open.
 bool loadTrackGrid(const char* fileName, TrackGrid& grid);
 // Chooses a map at random and builds it into `track`; true when complete and consistent.
 bool buildTrack();
 // Builds the named map into `track` (the inspection tool and the headless race choose the map).
 bool buildTrackFromMap(const char* fileName);
+// Back to the state of program start: empty grid, empty lists, zero waypoints.
+void resetTrack();
+
+// What the last build met on its way, for the inspection tool.
+struct TrackBuildReport {
+    bool mapRead = false;
+    bool archFound = false;
+    const char* fullList = nullptr; // "straight", "corner", "t" or "ramp": the scan stopped there
+    Cell stoppedAt;                 // the cell that found its list full
+    bool walkClosed = false;        // the road walk came back to the arch
+    int walkTurns = 0;
+    int skippedWalls = 0;
+    int skippedKubos = 0;
+    int skippedCarabaos = 0;
+};
+
+const TrackBuildReport& lastTrackBuild();
 
 } // namespace tb

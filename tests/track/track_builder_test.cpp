@@ -1,0 +1,439 @@
+#include "track/track_builder.h"
+
+#include "assets/game_models.h"
+#include "shell/media_paths.h"
+#include "shell/random.h"
+#include "support/bmp_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace tb {
+namespace {
+
+// Distinct colours for palette entries 0..255.
+std::uint32_t paletteColour(int code) {
+    return static_cast<std::uint32_t>(code) << 16 |
+           static_cast<std::uint32_t>(code * 7 & 0xff) << 8 | 0x40u;
+}
+
+constexpr std::uint32_t ColourOutsideThePalette = 0xabcdefu;
+
+int codeOfSymbol(char symbol) {
+    switch (symbol) {
+    case '.':
+        return Open;
+    case 'r':
+        return Rough;
+    case 'v':
+        return VeryRough;
+    case 'A':
+        return StartArch;
+    case '|':
+    case '-':
+        return StraightTile;
+    case '+':
+        return CornerTile;
+    case 'T':
+        return TTile;
+    case 'J':
+        return RampTile;
+    case 'S':
+        return Store;
+    case 'W':
+        return Wall;
+    case 'K':
+        return Kubo;
+    case 'C':
+        return Carabao;
+    case 'z':
+        return 17;
+    default:
+        return -1;
+    }
+}
+
+Point2 centreOf(const TrackGrid& grid, int column, int row) {
+    return {static_cast<float>(column - grid.centreColumn) * 16.0f,
+            static_cast<float>(row - grid.centreRow) * 16.0f};
+}
+
+int codeAt(int column, int row) {
+    return cellCode(track.grid, {column, row});
+}
+
+class TrackBuilderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previousMedia_ = mediaFolder();
+        char pattern[] = "/tmp/trundlebay-maps-XXXXXX";
+        folder_ = mkdtemp(pattern);
+        setMediaFolder(folder_);
+        resetTrack();
+        resetGameModels();
+    }
+
+    void TearDown() override {
+        setMediaFolder(previousMedia_);
+        std::filesystem::remove_all(folder_);
+        resetTrack();
+        resetGameModels();
+    }
+
+    // Row 0 becomes the palette (entry x has its own colour); the strings are rows 1 onwards.
+    void writeMap(const std::string& name, const std::vector<std::string>& rows) const {
+        const int width = static_cast<int>(rows.front().size());
+        const int height = static_cast<int>(rows.size()) + 1;
+        std::vector<std::uint32_t> pixels;
+        for (int x = 0; x < width; ++x) {
+            pixels.push_back(paletteColour(x));
+        }
+        for (const std::string& row : rows) {
+            ASSERT_EQ(static_cast<int>(row.size()), width);
+            for (const char symbol : row) {
+                const int code = codeOfSymbol(symbol);
+                pixels.push_back(code < 0 ? ColourOutsideThePalette : paletteColour(code));
+            }
+        }
+        ASSERT_TRUE(test::writeBmp(folder_ + "/" + name, width, height, pixels));
+    }
+
+    void touch(const std::string& name) const { writeMap(name, {"rrrr", "rrrr", "rrrr"}); }
+
+    std::string folder_;
+
+  private:
+    std::string previousMedia_;
+};
+
+// A rectangular loop with the arch in its left side, rough ground all round.
+const std::vector<std::string> LoopMap = {
+    "rrrrrrrrrrrr", //
+    "rr+----+rrrr", //
+    "rr|rrrr|rrrr", //
+    "rrArrrr|rrrr", //
+    "rr|rrrr|rrrr", //
+    "rr+----+rrrr", //
+    "rrrrrrrrrrrr", //
+    "rrrrrrrrrrrr", //
+    "rrrrrrrrrrrr", //
+};
+
+TEST_F(TrackBuilderTest, MapListMatchesAnyCaseInNameOrderAndKeepsSixteen) {
+    for (const char* name :
+         {"map2.bmp", "MAP1.BMP", "Map_b.Bmp", "map.bmp", "mapx.jpg", "xmap.bmp", "map3.bmp.txt"}) {
+        touch(name);
+    }
+    std::filesystem::create_directory(folder_ + "/map_folder.bmp");
+    EXPECT_EQ(findTrackMaps(),
+              (std::vector<std::string>{"MAP1.BMP", "Map_b.Bmp", "map.bmp", "map2.bmp"}));
+
+    for (int i = 10; i < 30; ++i) {
+        touch("map" + std::to_string(i) + ".bmp");
+    }
+    const std::vector<std::string> maps = findTrackMaps();
+    ASSERT_EQ(maps.size(), 16u);
+    EXPECT_EQ(maps.front(), "MAP1.BMP");
+    EXPECT_EQ(maps.back(), "map21.bmp");
+}
+
+TEST_F(TrackBuilderTest, RandomChoiceCoversEveryMapAndNeverRunsPastTheList) {
+    EXPECT_EQ(chooseTrackMap(1, 0), 0);
+    EXPECT_EQ(chooseTrackMap(1, 32767), 0);
+    EXPECT_EQ(chooseTrackMap(5, 32767), 4);
+    EXPECT_EQ(chooseTrackMap(3, 10922), 0);
+    EXPECT_EQ(chooseTrackMap(3, 10923), 1);
+    EXPECT_EQ(chooseTrackMap(16, 32766), 15);
+
+    EXPECT_FALSE(buildTrack()) << "no map in the folder";
+    EXPECT_FALSE(track.grid.loaded);
+    EXPECT_EQ(track.grid.width, 0);
+
+    writeMap("map_only.bmp", LoopMap);
+    EXPECT_TRUE(buildTrack());
+    EXPECT_EQ(track.waypointCount, 4);
+}
+
+TEST_F(TrackBuilderTest, ReadingAMapMatchesColoursExactly) {
+    // 20 entries wide: entry 17 is a ramp zone code straight from the map.
+    writeMap("map.bmp", {"r.v?SWKCz..........."});
+    TrackGrid grid;
+    ASSERT_TRUE(loadTrackGrid("map.bmp", grid));
+    EXPECT_TRUE(grid.loaded);
+    EXPECT_EQ(grid.width, 20);
+    EXPECT_EQ(grid.height, 2);
+    EXPECT_EQ(grid.centreColumn, 10);
+    EXPECT_EQ(grid.centreRow, 1);
+    for (int x = 0; x < 20; ++x) {
+        EXPECT_EQ(cellCode(grid, {x, 0}), x) << "the palette row codes itself";
+    }
+    const std::vector<int> expected = {Rough, Open, VeryRough, Open, Store,
+                                       Wall,  Kubo, Carabao,   17};
+    for (int x = 0; x < 9; ++x) {
+        EXPECT_EQ(cellCode(grid, {x, 1}), expected[static_cast<std::size_t>(x)]) << "column " << x;
+    }
+
+    // An 8-entry palette knows codes 0 to 7 only; a repeated colour keeps its first index.
+    std::vector<std::uint32_t> pixels;
+    for (int x = 0; x < 8; ++x) {
+        pixels.push_back(paletteColour(x == 7 ? 2 : x));
+    }
+    for (const int code : {2, 7, 8, 11, 6, 0, 1, 5}) {
+        pixels.push_back(paletteColour(code));
+    }
+    ASSERT_TRUE(test::writeBmp(folder_ + "/narrow.bmp", 8, 2, pixels));
+    ASSERT_TRUE(loadTrackGrid("narrow.bmp", grid));
+    EXPECT_EQ(cellCode(grid, {7, 0}), 2);
+    const std::vector<int> narrow = {2, Open, Open, Open, 6, 0, 1, 5};
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(cellCode(grid, {x, 1}), narrow[static_cast<std::size_t>(x)]) << "column " << x;
+    }
+
+    // A file that is not a bitmap leaves the grid as it was.
+    std::ofstream(folder_ + "/broken.bmp") << "BM not really";
+    EXPECT_FALSE(loadTrackGrid("broken.bmp", grid));
+    EXPECT_FALSE(loadTrackGrid("missing.bmp", grid));
+    EXPECT_EQ(grid.width, 8);
+    EXPECT_EQ(cellCode(grid, {4, 1}), 6);
+}
+
+TEST_F(TrackBuilderTest, RectangularLoopGivesFourWaypointsInDrivingOrder) {
+    writeMap("map.bmp", LoopMap);
+    ASSERT_TRUE(buildTrackFromMap("map.bmp"));
+    const TrackGrid& grid = track.grid;
+
+    ASSERT_EQ(track.waypointCount, 4);
+    const Cell order[] = {{2, 6}, {7, 6}, {7, 2}, {2, 2}};
+    for (int i = 0; i < 4; ++i) {
+        const Point2 expected = centreOf(grid, order[i].column, order[i].row);
+        EXPECT_FLOAT_EQ(track.waypoints[static_cast<std::size_t>(i)].x, expected.x) << i;
+        EXPECT_FLOAT_EQ(track.waypoints[static_cast<std::size_t>(i)].z, expected.z) << i;
+    }
+    EXPECT_FLOAT_EQ(track.startPoint.x, -64.0f);
+    EXPECT_FLOAT_EQ(track.startPoint.z, -16.0f);
+    EXPECT_FLOAT_EQ(gameModels.arch.transform[12], -64.0f);
+    EXPECT_FLOAT_EQ(gameModels.arch.transform[14], -16.0f);
+    EXPECT_NEAR(gameModels.arch.transform[8], 9.0f, 1e-3f) << "arch turned a quarter, scale 9";
+    EXPECT_NEAR(gameModels.arch.transform[5], 5.0f, 1e-5f);
+
+    EXPECT_EQ(track.straightPlacements.count, 13);
+    EXPECT_EQ(track.cornerPlacements.count, 4);
+    EXPECT_EQ(codeAt(2, 4), Open) << "the arch cell is cleared once the walk is done";
+    EXPECT_EQ(codeAt(3, 2), Open);
+    EXPECT_EQ(codeAt(1, 2), Rough);
+
+    // Corners face the way their built-up neighbours say: the four yaws of the loop's corners.
+    const auto yawCosine = [](const Mat4& m) { return m[0] / 10.01f; };
+    const auto yawSine = [](const Mat4& m) { return m[8] / 10.01f; };
+    const Mat4* corners = track.cornerPlacements.entries.data();
+    EXPECT_NEAR(yawCosine(corners[0]), 1.0f, 1e-4f);  // (2, 2): left and up built
+    EXPECT_NEAR(yawSine(corners[1]), -1.0f, 1e-4f);   // (7, 2): up only
+    EXPECT_NEAR(yawSine(corners[2]), 1.0f, 1e-4f);    // (2, 6): left only
+    EXPECT_NEAR(yawCosine(corners[3]), -1.0f, 1e-4f); // (7, 6): neither
+    EXPECT_NEAR(corners[3][5], 10.0f, 1e-5f);
+}
+
+TEST_F(TrackBuilderTest, StraightRightOfTheArchIsTurnedAndTheLaterArchWins) {
+    writeMap("map.bmp", {
+                            "rrrrrrrrrrrr", //
+                            "rr+----+rrrr", //
+                            "rr|rrrr|rrrr", //
+                            "rrA-rrrArrrr", //
+                            "rr|rrrr|rrrr", //
+                            "rr+----+rrrr", //
+                            "rrrrrrrrrrrr", //
+                        });
+    EXPECT_FALSE(buildTrackFromMap("map.bmp")) << "the walk meets the other arch halfway";
+    const Mat4& beside = track.straightPlacements.entries[6]; // after rows 1 and 2
+    EXPECT_FLOAT_EQ(beside[12], (3 - 6) * 16.0f);
+    EXPECT_NEAR(beside[8], 10.01f, 1e-3f) << "its left neighbour is the arch";
+    const Mat4& along = track.straightPlacements.entries[0];
+    EXPECT_NEAR(along[0], 10.01f, 1e-3f) << "left neighbour already cleared";
+
+    EXPECT_FLOAT_EQ(track.startPoint.x, 16.0f);
+    EXPECT_FLOAT_EQ(track.startPoint.z, 0.0f);
+    EXPECT_FLOAT_EQ(gameModels.arch.transform[12], 16.0f);
+    EXPECT_EQ(codeAt(7, 4), Open);
+    EXPECT_EQ(codeAt(2, 4), StartArch) << "only the arch that stands is cleared";
+    EXPECT_TRUE(lastTrackBuild().walkClosed);
+    EXPECT_EQ(lastTrackBuild().walkTurns, 2);
+}
+
+TEST_F(TrackBuilderTest, NonSquareMapUsesItsWidthAsTheRowStride) {
+    writeMap("map.bmp", {
+                            "rrrrrrrrrrrrrrrr", //
+                            "r+------------+r", //
+                            "rA------------|r", //
+                            "r+------------+r", //
+                            "rrrrrrrrrrrrrrrr", //
+                        });
+    // A 16 x 6 map: a wrong stride would read the wrong rows and never close this loop.
+    ASSERT_TRUE(buildTrackFromMap("map.bmp"));
+    EXPECT_EQ(track.grid.width, 16);
+    EXPECT_EQ(track.grid.height, 6);
+    ASSERT_EQ(track.waypointCount, 4);
+    const Point2 first = centreOf(track.grid, 1, 4);
+    const Point2 third = centreOf(track.grid, 14, 2);
+    EXPECT_FLOAT_EQ(track.waypoints[0].x, first.x);
+    EXPECT_FLOAT_EQ(track.waypoints[0].z, first.z);
+    EXPECT_FLOAT_EQ(track.waypoints[2].x, third.x);
+    EXPECT_FLOAT_EQ(track.waypoints[2].z, third.z);
+}
+
+TEST_F(TrackBuilderTest, RampZonesReachTheEdgeAndLaterRampsOverwrite) {
+    writeMap("map.bmp", {
+                            "r+--J-+rrrrr", //
+                            "rJrrrr|rrrrr", //
+                            "r|rrrr|rrrrr", //
+                            "rArrrr|rrrrr", //
+                            "r|rrrr|rrrrr", //
+                            "r+----+rrrrr", //
+                            "rrrrrrrrrrrr", //
+                        });
+    ASSERT_TRUE(buildTrackFromMap("map.bmp"));
+    ASSERT_EQ(track.rampPlacements.count, 2);
+    // Ramp 0 at (4, 1) and ramp 1 at (1, 2); zones are 5 x 5, clipped to the grid.
+    EXPECT_EQ(codeAt(5, 1), RampZone + 0);
+    EXPECT_EQ(codeAt(6, 0), RampZone + 0) << "the palette row is inside the grid";
+    EXPECT_EQ(codeAt(2, 1), RampZone + 1) << "the later ramp overwrites the overlap";
+    EXPECT_EQ(codeAt(0, 0), RampZone + 1);
+    EXPECT_EQ(codeAt(0, 4), RampZone + 1);
+    EXPECT_EQ(codeAt(3, 4), RampZone + 1);
+    EXPECT_EQ(codeAt(1, 4), RampZone + 1) << "the zone covers the cleared arch cell";
+    EXPECT_EQ(codeAt(0, 5), Rough);
+    EXPECT_EQ(codeAt(4, 4), Rough);
+    EXPECT_EQ(codeAt(7, 0), 7) << "palette entry beyond both zones";
+    EXPECT_FLOAT_EQ(track.rampPlacements.entries[1][12], (1 - 6) * 16.0f);
+}
+
+TEST_F(TrackBuilderTest, ObjectsArePlacedAndFullObjectListsSkipQuietly) {
+    std::string walls(18, 'W');
+    std::string huts(18, 'K');
+    walls[0] = walls[17] = huts[0] = huts[17] = 'r';
+    writeMap("map.bmp", {
+                            std::string(18, 'r'), //
+                            walls,                //
+                            huts,                 //
+                            "rSrrrrrrrrrrrrrrCr", //
+                            std::string(18, 'r'), //
+                        });
+    seedRandom(77);
+    const float u1 = signedUnit(nextRandom());
+    const float u2 = signedUnit(nextRandom());
+    const float u3 = signedUnit(nextRandom());
+    seedRandom(77);
+
+    EXPECT_FALSE(buildTrackFromMap("map.bmp")) << "no arch";
+    EXPECT_EQ(track.wallPlacements.count, 16);
+    EXPECT_EQ(track.kuboPlacements.count, 16);
+    EXPECT_EQ(lastTrackBuild().skippedWalls, 0);
+    EXPECT_EQ(lastTrackBuild().skippedKubos, 0);
+    EXPECT_FALSE(lastTrackBuild().archFound);
+
+    const Mat4& wall = track.wallPlacements.entries[15];
+    EXPECT_FLOAT_EQ(wall[12], (16 - 9) * 16.0f);
+    EXPECT_FLOAT_EQ(wall[14], (2 - 3) * 16.0f);
+    Mat4 rest = wall;
+    rest[12] = rest[14] = 0.0f;
+    EXPECT_EQ(rest, identityMatrix()) << "walls and huts are translated only";
+    EXPECT_EQ(codeAt(5, 2), Wall) << "objects keep their codes";
+
+    const Mat4& carabao = track.carabaoPlacements.entries[0];
+    EXPECT_FLOAT_EQ(carabao[12], (16 - 9) * 16.0f + u2);
+    EXPECT_FLOAT_EQ(carabao[14], (4 - 3) * 16.0f + u1);
+    EXPECT_NEAR(carabao[8], 0.65f * std::sin(0.25f * u3), 1e-5f);
+    EXPECT_NEAR(carabao[5], 0.65f, 1e-6f);
+
+    EXPECT_FLOAT_EQ(gameModels.store.transform[12], (1 - 9) * 16.0f);
+    EXPECT_NEAR(gameModels.store.transform[8], 9.0f, 1e-3f);
+
+    // A seventeenth wall is left out and the scan goes on to the next row.
+    std::string moreWalls(19, 'W');
+    moreWalls[0] = moreWalls[18] = 'r';
+    writeMap("more.bmp",
+             {std::string(19, 'r'), moreWalls, "rKrrrrrrrrrrrrrrrrr", std::string(19, 'r')});
+    EXPECT_FALSE(buildTrackFromMap("more.bmp"));
+    EXPECT_EQ(track.wallPlacements.count, 16);
+    EXPECT_EQ(lastTrackBuild().skippedWalls, 1);
+    EXPECT_EQ(track.kuboPlacements.count, 1);
+}
+
+TEST_F(TrackBuilderTest, FullStreetListStopsTheScanWhereItIs) {
+    const std::string road = "rA" + std::string(130, '-') + "+r";
+    writeMap("map.bmp", {std::string(road.size(), 'r'), road, std::string(road.size(), 'r')});
+    EXPECT_FALSE(buildTrackFromMap("map.bmp"));
+    EXPECT_EQ(track.straightPlacements.count, 128);
+    EXPECT_STREQ(lastTrackBuild().fullList, "straight");
+    EXPECT_EQ(lastTrackBuild().stoppedAt.column, 130);
+    EXPECT_EQ(codeAt(130, 2), Open) << "the cell that found the list full is cleared";
+    EXPECT_EQ(codeAt(131, 2), StraightTile) << "nothing after it is visited";
+    EXPECT_EQ(track.cornerPlacements.count, 0);
+    EXPECT_EQ(codeAt(1, 2), StartArch) << "no walk, so the arch keeps its code";
+
+    std::string ramps(20, 'J');
+    ramps[0] = ramps[19] = 'r';
+    writeMap("ramps.bmp", {std::string(20, 'r'), ramps, std::string(20, 'r')});
+    EXPECT_FALSE(buildTrackFromMap("ramps.bmp"));
+    EXPECT_EQ(track.rampPlacements.count, 16);
+    EXPECT_STREQ(lastTrackBuild().fullList, "ramp");
+    EXPECT_EQ(codeAt(3, 2), Open) << "no ramp zones after a stopped scan";
+}
+
+TEST_F(TrackBuilderTest, RoadThatNeverReturnsEndsTheWalkWithFailure) {
+    // The stem leads into a ring that does not pass the arch: the walk circles until the
+    // waypoints are full.
+    std::vector<std::string> ring = {
+        "rrArrrr", //
+        "rr|rrrr", //
+        "r+T---+", //
+        "r|rrrr|", //
+        "r+----+", //
+    };
+    // Roomy enough that the waypoints fill up before the walk runs out of steps.
+    ring.resize(29);
+    for (std::string& row : ring) {
+        row.resize(30, 'r');
+    }
+    writeMap("ring.bmp", ring);
+    EXPECT_FALSE(buildTrackFromMap("ring.bmp"));
+    EXPECT_FALSE(lastTrackBuild().walkClosed);
+    EXPECT_EQ(lastTrackBuild().walkTurns, MaxWaypoints);
+    EXPECT_EQ(track.waypointCount, 4);
+    EXPECT_EQ(codeAt(2, 1), Open) << "the build is still closed";
+
+    // A road that runs into open ground and off the map.
+    writeMap("open.bmp", {
+                             "rrrrrrrrrrrr", //
+                             "rrArrrrrrrrr", //
+                             "rr|rrrrrrrrr", //
+                             "rr.rrrrrrrrr", //
+                             "rr.rrrrrrrrr", //
+                         });
+    EXPECT_FALSE(buildTrackFromMap("open.bmp"));
+    EXPECT_FALSE(lastTrackBuild().walkClosed);
+    EXPECT_EQ(lastTrackBuild().walkTurns, 0);
+
+    // A corner tile off the road: the walk closes but counts one turn fewer.
+    std::vector<std::string> extra = LoopMap;
+    extra[7][10] = '+';
+    writeMap("extra.bmp", extra);
+    EXPECT_FALSE(buildTrackFromMap("extra.bmp"));
+    EXPECT_TRUE(lastTrackBuild().walkClosed);
+    EXPECT_EQ(lastTrackBuild().walkTurns, 4);
+    EXPECT_EQ(track.waypointCount, 5);
+
+    // Two rows: nothing lies inside the border.
+    writeMap("tiny.bmp", {"AAAA"});
+    EXPECT_FALSE(buildTrackFromMap("tiny.bmp"));
+    EXPECT_FALSE(lastTrackBuild().archFound);
+    EXPECT_EQ(codeAt(1, 1), StartArch);
+}
+
+} // namespace
+} // namespace tb
