@@ -3,22 +3,117 @@
 // The game thread starts channels and writes their rates; the mixer reads them without a lock.
 #include "assets/math_types.h"
 
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
 namespace tb {
 
 constexpr int ChannelCapacity = 16;
+// Output frames per second; a sound at rate 1.0 plays one sample per frame.
+constexpr int OutputRate = 11025;
+// Stereo frames in one output block (about 92.9 ms).
+constexpr int BlockFrames = 1024;
+// 16-bit values in one block, left and right interleaved.
+constexpr int BlockValues = 2 * BlockFrames;
+constexpr int RingBlocks = 32;
+// Samples kept free at the end of every sound: the far ear reads up to this many ahead.
+constexpr int EarLeadMax = 16;
+// Sounds of this many samples or fewer are never mixed.
+constexpr int ShortestMixable = EarLeadMax;
+// Code for a load or variant that finds no free channel.
+constexpr int ChannelTableFull = -6;
 
+struct SoundChannel {
+    // Written before the channel is counted; fixed while the table is in use.
+    const std::int16_t* samples = nullptr;
+    int length = 0;
+    bool sharesSamples = false;
+    std::unique_ptr<std::int16_t[]> ownedSamples;
+
+    // Written by the game thread, read by the mixer.
+    std::atomic<float> baseRate{1.0f};
+    std::atomic<const Vec3*> source{nullptr};
+    std::atomic<bool> looping{false};
+    std::atomic<float> startTime{0.0f};
+    std::atomic<float> startDistance{0.0f};
+    // Bit 0 is the playing flag. The bits above count the starts, so the mixer tells a restart
+    // from a sound that plays on, and a sound ending on the audio thread never clears the flag
+    // of a start it has not seen yet.
+    std::atomic<std::uint32_t> playState{0};
+
+    // The mixer's own, touched only on the audio thread once the channel plays.
+    std::uint32_t startsMixed = 0;
+    float rate = 1.0f;
+    float lastDistance = 0.0f;
+    float gainRight = 0.0f;
+    float gainLeft = 0.0f;
+    int leadRight = 0;
+    int leadLeft = 0;
+    int position = 0;
+    float dryGain = 1.0f;
+    float muffle = 0.0f;
+    std::array<std::int16_t, EarLeadMax> historyLeft{};
+    std::array<std::int16_t, EarLeadMax> historyRight{};
+    int historyIndexLeft = 0;
+    int historyIndexRight = 0;
+    int historySumLeft = 0;
+    int historySumRight = 0;
+};
+
+// The one sound system: the channel table, the listener and the mixer's buffers.
+struct SoundSystem {
+    std::array<SoundChannel, ChannelCapacity> channels;
+    std::atomic<int> channelCount{0};
+
+    std::atomic<const Vec3*> listenerPosition{nullptr};
+    std::atomic<const Vec3*> listenerForward{nullptr};
+    std::atomic<float> hearingRange{300.0f};
+
+    // Taken by openMixer, freed by closeMixer; used only on the audio thread in between.
+    std::unique_ptr<std::int16_t[]> mixRing;
+    std::unique_ptr<std::int16_t[]> bufferA;
+    std::unique_ptr<std::int16_t[]> bufferB;
+    const std::int16_t* lastBlock = nullptr;
+    int mixOffset = 0;      // in 16-bit values, a multiple of BlockValues
+    bool nextBuffer = true; // true: the next block is copied into buffer A
+    std::atomic<bool> mixerReady{false};
+};
+
+// Read-only view of the sound system (tools, tests).
+const SoundSystem& soundSystem();
+
+// Loading, on the game thread. Each returns the new channel's index or ChannelTableFull.
+// Takes ownership of `length` decoded samples as the next channel.
+int addSound(std::unique_ptr<std::int16_t[]> samples, int length);
+// A channel sharing `source`'s samples from `offset` on. A source that is not a loaded
+// channel (a failed load's negative code) gives a channel without samples, which never plays.
+int makeSoundVariant(int source, int offset);
+void setListener(const Vec3* position, const Vec3* forward, float hearingRange);
+
+// Playing, on the game thread. Invalid channels are ignored.
 // Starts (or restarts) a channel; does nothing for a channel without samples. `source` must
-// stay valid while the sound plays: the channel follows it.
+// stay valid while the sound plays: the channel follows it (null: heard at the listener).
 void playSound(int channel, bool looping, const Vec3* source, float rate);
 bool isChannelPlaying(int channel);
 // The playback rate the game asks for (the engine pitch).
 void setChannelRate(int channel, float rate);
-// A channel sharing `source`'s samples from `offset` on; returns its index or a negative code.
-int makeSoundVariant(int source, int offset);
-void setListener(const Vec3* position, const Vec3* forward, float hearingRange);
+
+// Mixing, on the audio thread between openMixer and closeMixer.
+// Takes the ring and the two output buffers and lets mixNextBlock run.
+void openMixer();
+// Stops mixNextBlock and frees its buffers; call only once no block is being mixed.
+void closeMixer();
 // Mixes the next block of 1024 stereo frames (the audio back end calls it once per block).
 void mixNextBlock();
-// Frees every sample buffer and empties the table (at exit, and for tests).
+// The block mixNextBlock produced last (BlockValues values), or null while the mixer is closed.
+const std::int16_t* lastMixedBlock();
+// The per-block spatial update of a playing channel; false while its sound is still travelling.
+bool placeChannel(int channel);
+
+// Frees every sample buffer and empties the table (at exit, and for tests). No block may be
+// mixed meanwhile.
 void releaseSoundChannels();
 
 } // namespace tb
