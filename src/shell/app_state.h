@@ -3,12 +3,17 @@
 // the clear colour and the light set.
 namespace tb {
 
+struct Model;
+
 struct Light {
     float ambient[4] = {};
     float diffuse[4] = {};
     float specular[4] = {};
     float position[4] = {};
+    const Model* attachedObject = nullptr; // when set, the view set-up moves the light with it
 };
+
+constexpr int LightSlots = 8;
 
 struct AppState {
     bool running = false;
@@ -17,7 +22,7 @@ struct AppState {
     float frameTime = 0.0f;  // elapsed time of the frame being run, seconds
     float clearColour[4] = {};
     int lightCount = 0;
-    Light lights[8];
+    Light lights[LightSlots];
 };
 
 extern AppState app;

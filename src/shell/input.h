@@ -31,5 +31,15 @@ bool pumpMessages();
 bool initJoystick();
 // True when a fresh joystick reading was stored in joystick.x and joystick.y.
 bool pollJoystick();
+// Closes the joystick at exit.
+void releaseJoystick();
+
+// The virtual-key code of a window-system key code, -1 for keys without one.
+int virtualKeyFor(std::int32_t keycode);
+// A cursor coordinate inside a window `size` pixels across: -1 at 0, +1 at `size`; points
+// beyond the window pass +-1 unchanged.
+float mouseAxis(int position, int size);
+// A joystick reading within the driver's range as -1..1; readings outside it are clamped.
+float joystickAxis(int position, int minimum, int maximum);
 
 } // namespace tb

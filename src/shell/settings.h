@@ -1,5 +1,9 @@
 #pragma once
 // The player's choices, kept in "game.ini" in the media folder, section "Game".
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace tb {
 
 struct Settings {
@@ -16,14 +20,30 @@ struct Settings {
 
 extern Settings settings;
 
-// Fills `settings` from game.ini; missing file or keys give the defaults.
+// Fills `settings` from game.ini; a missing or unparsable file or missing keys give the defaults.
 void readSettings();
-// Writes every setting to game.ini, keeping other sections, keys and comments.
-void writeSettings();
+// Writes every setting to game.ini, keeping other sections, keys and comments. A file that
+// could not be parsed is first kept beside it as "game.ini.bak". False when nothing was saved.
+bool writeSettings();
 // At exit: writeSettings() when `changed` is set.
 void saveSettingsIfChanged();
 // Mode 0: nothing, true. Mode 1: readSettings(), true. Otherwise: runs the launcher and
 // returns true when the player pressed Start.
 bool runSettings(int mode, const char* caption);
+
+// The settings file's path and the name its unparsable predecessor is kept under.
+std::string settingsPath();
+std::string settingsBackupPath();
+
+// How a value reads as a number: its leading decimal digits after any blanks, 0 when there
+// are none; values too large for an int read as the largest int.
+int leadingInteger(std::string_view text);
+// Settings from a file's text: `out` gets the defaults for missing keys. False (and `out` all
+// defaults) when the text cannot be parsed. Section and key names match regardless of case.
+bool parseSettings(std::string_view text, Settings& out);
+// `existing` (a file's text, possibly empty) with every setting written into section "Game":
+// existing keys are replaced in place, missing ones appended in the file's order. Nothing when
+// `existing` cannot be parsed.
+std::optional<std::string> mergeSettings(std::string_view existing, const Settings& values);
 
 } // namespace tb

@@ -1,0 +1,18 @@
+#pragma once
+// The frame clock: a frame runs only when at least 0.03 s have passed since the last accepted
+// one and the game is not paused.
+namespace tb {
+
+constexpr float MinFrameTime = 0.03f;
+
+// The rule alone, without graphics: the elapsed seconds of the frame to run, or 0. Takes a
+// pending press of P as a pause toggle on each accepted pass. A clock that went backwards is
+// taken as the new frame clock, so frames go on from there.
+float advanceFrameClock();
+// advanceFrameClock(); when a frame is due, also clears the colour and depth buffers and pushes
+// the projection matrix, which the main loop pops after the frame.
+float tickFrameClock();
+// How long, in whole milliseconds (at least 1), until the next frame can be due.
+int millisecondsUntilNextFrame();
+
+} // namespace tb

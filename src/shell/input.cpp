@@ -1,0 +1,226 @@
+#include "shell/input.h"
+
+#include "shell/app_state.h"
+#include "shell/game_window.h"
+#include "shell/input_events.h"
+#include "shell/settings.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace tb {
+namespace {
+
+// SDL reports every axis over this range.
+constexpr int AxisMinimum = -32768;
+constexpr int AxisMaximum = 32767;
+
+struct JoystickClose {
+    void operator()(SDL_Joystick* device) const { SDL_JoystickClose(device); }
+};
+
+struct JoystickDevice {
+    std::unique_ptr<SDL_Joystick, JoystickClose> handle;
+    bool subsystemStarted = false;
+};
+
+JoystickDevice device;
+
+int namedKeyCode(std::int32_t keycode) {
+    switch (keycode) {
+    case SDLK_BACKSPACE:
+        return 8;
+    case SDLK_TAB:
+        return 9;
+    case SDLK_RETURN:
+        return 13;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        return 16;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        return 17;
+    case SDLK_LALT:
+    case SDLK_RALT:
+        return 18;
+    case SDLK_PAUSE:
+        return 19;
+    case SDLK_CAPSLOCK:
+        return 20;
+    case SDLK_ESCAPE:
+        return KeyEscape;
+    case SDLK_SPACE:
+        return 32;
+    case SDLK_PAGEUP:
+        return KeyPageUp;
+    case SDLK_PAGEDOWN:
+        return 34;
+    case SDLK_END:
+        return 35;
+    case SDLK_HOME:
+        return 36;
+    case SDLK_LEFT:
+        return 37;
+    case SDLK_UP:
+        return 38;
+    case SDLK_RIGHT:
+        return 39;
+    case SDLK_DOWN:
+        return 40;
+    case SDLK_INSERT:
+        return 45;
+    case SDLK_DELETE:
+        return 46;
+    default:
+        return -1;
+    }
+}
+
+void requestQuit() {
+    tearDownDisplay();
+    app.running = false;
+}
+
+void keyDown(int code) {
+    if (code < 0 || code >= 256) {
+        return;
+    }
+    keyState[code] = 1;
+    if (code == KeyQ || code == KeyEscape) {
+        requestQuit();
+    }
+}
+
+void keyUp(int code) {
+    if (code >= 0 && code < 256) {
+        keyState[code] = 0;
+    }
+}
+
+bool joystickAttached() {
+    return device.handle && SDL_JoystickGetAttached(device.handle.get());
+}
+
+// A joystick that was present at start-up and comes back after being unplugged takes over again.
+void reopenJoystick(int index) {
+    if (joystick.present && !joystickAttached() && index == int(joystick.deviceId)) {
+        device.handle.reset(SDL_JoystickOpen(index));
+    }
+}
+
+void inspectWindowEvent(const SDL_WindowEvent& event) {
+    if (event.event == SDL_WINDOWEVENT_CLOSE) {
+        requestQuit();
+    }
+}
+
+} // namespace
+
+int virtualKeyFor(std::int32_t keycode) {
+    if (keycode >= SDLK_a && keycode <= SDLK_z) {
+        return 'A' + (keycode - SDLK_a);
+    }
+    if (keycode >= SDLK_0 && keycode <= SDLK_9) {
+        return '0' + (keycode - SDLK_0);
+    }
+    if (keycode >= SDLK_F1 && keycode <= SDLK_F12) {
+        return 112 + (keycode - SDLK_F1);
+    }
+    return namedKeyCode(keycode);
+}
+
+float mouseAxis(int position, int size) {
+    if (size <= 0) {
+        return 0.0f;
+    }
+    return static_cast<float>(position) * 2.0f / static_cast<float>(size) - 1.0f;
+}
+
+float joystickAxis(int position, int minimum, int maximum) {
+    if (maximum <= minimum) {
+        return 0.0f;
+    }
+    const int clamped = std::clamp(position, minimum, maximum);
+    const double span = double(maximum) - double(minimum);
+    return static_cast<float>((double(clamped) - double(minimum)) / span * 2.0 - 1.0);
+}
+
+void inspectInputMessage(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_KEYDOWN:
+        keyDown(virtualKeyFor(event.key.keysym.sym));
+        break;
+    case SDL_KEYUP:
+        keyUp(virtualKeyFor(event.key.keysym.sym));
+        break;
+    case SDL_MOUSEMOTION:
+        axisX = mouseAxis(event.motion.x, settings.width);
+        axisY = mouseAxis(event.motion.y, settings.height);
+        break;
+    case SDL_WINDOWEVENT:
+        inspectWindowEvent(event.window);
+        break;
+    case SDL_QUIT:
+        requestQuit();
+        break;
+    case SDL_JOYDEVICEADDED:
+        reopenJoystick(event.jdevice.which);
+        break;
+    default:
+        break;
+    }
+}
+
+bool pumpMessages() {
+    if (pollJoystick()) {
+        axisX = joystick.x;
+        axisY = joystick.y;
+    }
+    SDL_Event event;
+    if (SDL_PollEvent(&event)) {
+        inspectInputMessage(event);
+    }
+    return app.running;
+}
+
+bool initJoystick() {
+    joystick.deviceId = 0;
+    joystick.present = false;
+    if (!device.subsystemStarted) {
+        device.subsystemStarted = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+    }
+    if (!device.subsystemStarted || SDL_NumJoysticks() < 1) {
+        return false;
+    }
+    device.handle.reset(SDL_JoystickOpen(0));
+    // Steering and throttle need both an X and a Y axis.
+    if (!device.handle || SDL_JoystickNumAxes(device.handle.get()) < 2) {
+        device.handle.reset();
+        return false;
+    }
+    joystick.present = joystickAttached();
+    return joystick.present;
+}
+
+bool pollJoystick() {
+    if (!joystick.present || !joystickAttached()) {
+        return false;
+    }
+    SDL_Joystick* handle = device.handle.get();
+    joystick.x = joystickAxis(SDL_JoystickGetAxis(handle, 0), AxisMinimum, AxisMaximum);
+    joystick.y = joystickAxis(SDL_JoystickGetAxis(handle, 1), AxisMinimum, AxisMaximum);
+    return true;
+}
+
+void releaseJoystick() {
+    device.handle.reset();
+    joystick.present = false;
+    if (device.subsystemStarted) {
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+        device.subsystemStarted = false;
+    }
+}
+
+} // namespace tb

@@ -1,0 +1,17 @@
+#pragma once
+// Start-up of the whole program up to a running game window, and the shell's part of the exit.
+#include <array>
+
+namespace tb {
+
+using Colour = std::array<float, 4>;
+
+// Seeds the random generator, runs the launcher, opens the game window and sets the fixed
+// graphics state, the light, the first view matrix, the texture registry and the joystick.
+// False when the launcher was closed or the window could not be made; nothing is shown then.
+bool startUp(const Colour& clearColour);
+// The shell's exit steps, after the level's own clean-ups: textures, display, saved settings.
+// Also right after a failed start-up.
+void runExitSteps();
+
+} // namespace tb

@@ -1,0 +1,107 @@
+#include "shell/app_state.h"
+#include "shell/clock.h"
+#include "shell/frame_clock.h"
+#include "shell/input.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace tb {
+namespace {
+
+std::uint32_t fakeMilliseconds = 0;
+
+std::uint32_t fakeClock() {
+    return fakeMilliseconds;
+}
+
+class FrameClockTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setClockSource(&fakeClock);
+        app = AppState{};
+        std::memset(keyState, 0, sizeof keyState);
+        app.running = true;
+        at(1000);
+        app.frameClock = clockSeconds();
+    }
+    void TearDown() override { setClockSource(nullptr); }
+
+    static void at(std::uint32_t milliseconds) { fakeMilliseconds = milliseconds; }
+};
+
+TEST_F(FrameClockTest, RefusesFramesCloserThanThirtyMillisecondsAndKeepsTheOldClock) {
+    const float lastFrame = app.frameClock;
+    at(1020);
+    EXPECT_EQ(advanceFrameClock(), 0.0f);
+    EXPECT_EQ(app.frameClock, lastFrame);
+
+    at(1035);
+    EXPECT_NEAR(advanceFrameClock(), 0.035f, 1e-4f);
+    EXPECT_FLOAT_EQ(app.frameClock, 1.035f);
+
+    at(1064);
+    EXPECT_EQ(advanceFrameClock(), 0.0f);
+    at(1066);
+    EXPECT_NEAR(advanceFrameClock(), 0.031f, 1e-4f);
+}
+
+TEST_F(FrameClockTest, NoFrameOnceTheGameHasStoppedRunning) {
+    app.running = false;
+    at(5000);
+    EXPECT_EQ(advanceFrameClock(), 0.0f);
+}
+
+TEST_F(FrameClockTest, PauseKeyTogglesOncePerPressAndResumesWithoutALongStep) {
+    keyState[KeyP] = 1;
+    at(1010);
+    EXPECT_EQ(advanceFrameClock(), 0.0f);
+    EXPECT_FALSE(app.paused) << "the press waits for the next accepted pass";
+    EXPECT_EQ(keyState[KeyP], 1);
+
+    at(1040);
+    EXPECT_EQ(advanceFrameClock(), 0.0f);
+    EXPECT_TRUE(app.paused);
+    EXPECT_EQ(keyState[KeyP], 0);
+
+    // Paused for five seconds: passes keep moving the frame clock but run no frame.
+    for (std::uint32_t t = 1080; t <= 6000; t += 40) {
+        at(t);
+        EXPECT_EQ(advanceFrameClock(), 0.0f);
+    }
+    EXPECT_TRUE(app.paused);
+    EXPECT_FLOAT_EQ(app.frameClock, 6.0f);
+
+    keyState[KeyP] = 1;
+    at(6040);
+    EXPECT_NEAR(advanceFrameClock(), 0.040f, 1e-4f);
+    EXPECT_FALSE(app.paused);
+}
+
+TEST_F(FrameClockTest, ClockThatGoesBackwardsKeepsFramesComing) {
+    at(900000);
+    app.frameClock = clockSeconds();
+    at(20);
+    EXPECT_EQ(advanceFrameClock(), 0.0f);
+    at(60);
+    EXPECT_NEAR(advanceFrameClock(), 0.040f, 1e-4f);
+    at(100);
+    EXPECT_NEAR(advanceFrameClock(), 0.040f, 1e-4f);
+}
+
+TEST_F(FrameClockTest, WaitEndsWhenTheNextFrameCanBeDue) {
+    at(1010);
+    EXPECT_EQ(millisecondsUntilNextFrame(), 20);
+    at(1029);
+    EXPECT_EQ(millisecondsUntilNextFrame(), 1);
+    at(1500);
+    EXPECT_EQ(millisecondsUntilNextFrame(), 1) << "an overdue frame never waits long";
+    app.frameClock = 10.0f;
+    at(20);
+    EXPECT_EQ(millisecondsUntilNextFrame(), 30) << "a clock that went back waits one frame";
+}
+
+} // namespace
+} // namespace tb

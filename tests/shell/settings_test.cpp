@@ -1,0 +1,215 @@
+#include "shell/media_paths.h"
+#include "shell/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tb {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* FreshFile = "[Game]\n"
+                                  "Windowed=1\n"
+                                  "Lights=1\n"
+                                  "Music=0\n"
+                                  "Joystick=0\n"
+                                  "UseHiQualTex=0\n"
+                                  "Width=800\n"
+                                  "Height=600\n"
+                                  "UseScreenRes=1\n";
+
+Settings windowAt800x600() {
+    Settings s;
+    s.windowed = 1;
+    s.lights = 1;
+    s.width = 800;
+    s.height = 600;
+    s.useScreenRes = 1;
+    return s;
+}
+
+void expectSameValues(const Settings& a, const Settings& b) {
+    EXPECT_EQ(a.windowed, b.windowed);
+    EXPECT_EQ(a.lights, b.lights);
+    EXPECT_EQ(a.music, b.music);
+    EXPECT_EQ(a.joystick, b.joystick);
+    EXPECT_EQ(a.useHiQualTex, b.useHiQualTex);
+    EXPECT_EQ(a.width, b.width);
+    EXPECT_EQ(a.height, b.height);
+    EXPECT_EQ(a.useScreenRes, b.useScreenRes);
+}
+
+Settings parsed(std::string_view text) {
+    Settings s;
+    EXPECT_TRUE(parseSettings(text, s)) << text;
+    return s;
+}
+
+TEST(SettingsValues, ReadLeadingDigitsOnly) {
+    EXPECT_EQ(leadingInteger("800"), 800);
+    EXPECT_EQ(leadingInteger("  42px"), 42);
+    EXPECT_EQ(leadingInteger("1024 ; wide"), 1024);
+    EXPECT_EQ(leadingInteger("wide"), 0);
+    EXPECT_EQ(leadingInteger(""), 0);
+    EXPECT_EQ(leadingInteger("-5"), 0);
+    EXPECT_EQ(leadingInteger("99999999999999999999"), INT_MAX);
+}
+
+TEST(SettingsParse, MissingKeysGiveTheFileDefaultsAndGarbageReadsAsZero) {
+    const Settings empty = parsed("");
+    EXPECT_EQ(empty.windowed, 1);
+    EXPECT_EQ(empty.lights, 0) << "a file without the key switches the lights off";
+    EXPECT_EQ(empty.width, 640);
+    EXPECT_EQ(empty.height, 480);
+    EXPECT_EQ(empty.useScreenRes, 0);
+
+    const Settings garbage = parsed("[Game]\nWidth=wide\nHeight=\nWindowed=yes\nMusic=1\n");
+    EXPECT_EQ(garbage.width, 0);
+    EXPECT_EQ(garbage.height, 0);
+    EXPECT_EQ(garbage.windowed, 0);
+    EXPECT_EQ(garbage.music, 1);
+    EXPECT_EQ(garbage.lights, 0);
+
+    const Settings otherSection = parsed("[Other]\nWidth=1\n");
+    EXPECT_EQ(otherSection.width, 640);
+}
+
+TEST(SettingsParse, AcceptsHandEditedFiles) {
+    const Settings s = parsed("; my settings\r\n[game]\r\n  ; comment\r\nwidth = 1024\r\n"
+                              "HEIGHT=768\r\n# another\r\nLights=1\r\n");
+    EXPECT_EQ(s.width, 1024);
+    EXPECT_EQ(s.height, 768);
+    EXPECT_EQ(s.lights, 1);
+}
+
+TEST(SettingsParse, UnparsableTextGivesDefaults) {
+    Settings s;
+    s.width = 1234;
+    s.lights = 1;
+    EXPECT_FALSE(parseSettings("Width=800\nthis is not a settings file", s));
+    EXPECT_EQ(s.width, 640);
+    EXPECT_EQ(s.lights, 0);
+}
+
+TEST(SettingsMerge, FreshFileHoldsTheNineLinesInOrder) {
+    const auto text = mergeSettings("", windowAt800x600());
+    ASSERT_TRUE(text);
+    EXPECT_EQ(*text, FreshFile);
+}
+
+TEST(SettingsMerge, KeepsOtherSectionsKeysAndCommentsAndReplacesValuesInPlace) {
+    const std::string existing = "# keep me\n[Video]\nGamma=2\n\n[Game]\nHeight=1\nModded=yes\n"
+                                 "width=3\n\n[Mods]\nname[de]=Rennen\n";
+    const auto text = mergeSettings(existing, windowAt800x600());
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->rfind("# keep me\n", 0), 0u) << *text;
+    EXPECT_NE(text->find("[Video]\nGamma=2\n"), std::string::npos) << *text;
+    EXPECT_NE(text->find("[Game]\nHeight=600\nModded=yes\nwidth=800\n"), std::string::npos)
+        << *text;
+    EXPECT_NE(text->find("[Mods]\nname[de]=Rennen\n"), std::string::npos) << *text;
+    EXPECT_EQ(text->find("Width="), std::string::npos) << "one width key only";
+    expectSameValues(parsed(*text), windowAt800x600());
+}
+
+TEST(SettingsMerge, RoundTripsEveryValue) {
+    Settings s;
+    s.windowed = 0;
+    s.lights = 1;
+    s.music = 1;
+    s.joystick = 1;
+    s.useHiQualTex = 1;
+    s.width = 1920;
+    s.height = 1080;
+    s.useScreenRes = 3;
+    const auto text = mergeSettings("", s);
+    ASSERT_TRUE(text);
+    expectSameValues(parsed(*text), s);
+    EXPECT_FALSE(mergeSettings("no sections here", s));
+}
+
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tb-settings-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        previousFolder = mediaFolder();
+        setMediaFolder(folder.string());
+        settings = Settings{};
+    }
+    void TearDown() override {
+        setMediaFolder(previousFolder);
+        fs::remove_all(folder);
+        settings = Settings{};
+    }
+
+    void writeFile(const fs::path& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    std::string readFile(const fs::path& path) {
+        std::ostringstream text;
+        text << std::ifstream(path, std::ios::binary).rdbuf();
+        return text.str();
+    }
+
+    fs::path folder;
+    std::string previousFolder;
+};
+
+TEST_F(SettingsFileTest, MissingFileReadsDefaultsAndIsWrittenOnlyWhenChanged) {
+    EXPECT_EQ(settingsPath(), (folder / "game.ini").string());
+    readSettings();
+    EXPECT_EQ(settings.lights, 0);
+    EXPECT_EQ(settings.width, 640);
+
+    saveSettingsIfChanged();
+    EXPECT_FALSE(fs::exists(settingsPath()));
+
+    settings = windowAt800x600();
+    settings.changed = true;
+    saveSettingsIfChanged();
+    EXPECT_EQ(readFile(settingsPath()), FreshFile);
+
+    settings = Settings{};
+    readSettings();
+    expectSameValues(settings, windowAt800x600());
+}
+
+TEST_F(SettingsFileTest, SavingOverAnUnparsableFileKeepsItAsBackup) {
+    const std::string original = "Width=800\n<<< a player's notes >>>\n";
+    writeFile(settingsPath(), original);
+    readSettings();
+    EXPECT_EQ(settings.width, 640);
+
+    settings = windowAt800x600();
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(readFile(settingsBackupPath()), original);
+    EXPECT_EQ(readFile(settingsPath()), FreshFile);
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "game.ini" || name == "game.ini.bak") << "left behind: " << name;
+    }
+}
+
+TEST_F(SettingsFileTest, FailedSaveReportsFailureAndModesBehave) {
+    fs::create_directory(settingsPath());
+    settings.changed = true;
+    EXPECT_FALSE(writeSettings());
+
+    fs::remove(settingsPath());
+    writeFile(settingsPath(), "[Game]\nWidth=1024\n");
+    settings = Settings{};
+    EXPECT_TRUE(runSettings(0, "Trundlebay"));
+    EXPECT_EQ(settings.width, 640) << "mode 0 reads nothing";
+    EXPECT_TRUE(runSettings(1, "Trundlebay"));
+    EXPECT_EQ(settings.width, 1024);
+}
+
+} // namespace
+} // namespace tb
