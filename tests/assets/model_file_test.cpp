@@ -279,5 +279,16 @@ TEST_F(ModelFileTest, ASecondSectionReplacesTheFirst) {
     EXPECT_EQ(model.vertices.use_count(), 1);
 }
 
+TEST_F(ModelFileTest, WithoutGraphicsModelsAreReadAndTexturesOnlyNamed) {
+    media.write("m.a3f", Triangle); // its texture file does not exist
+    Model built;
+    buildModel("m.a3f", built);
+    EXPECT_EQ(built.loaded, 1);
+    EXPECT_EQ(built.displayList, 0u);
+    EXPECT_EQ(built.textureId, 0u);
+    EXPECT_EQ(built.textureFile, "skin.jpg");
+    EXPECT_TRUE(reports().empty()); // nothing was decoded, so nothing failed
+}
+
 } // namespace
 } // namespace tb
