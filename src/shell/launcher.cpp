@@ -87,6 +87,8 @@ gboolean drawSplash(GtkWidget*, cairo_t* cr, gpointer data) {
                     double(LauncherHeight) / cairo_image_surface_get_height(picture));
         cairo_set_source_surface(cr, picture, 0, 0);
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        // Without padding the stretched picture would fade out towards the window's edges.
+        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
         cairo_paint(cr);
         cairo_restore(cr);
     }
@@ -158,6 +160,7 @@ void buildWindow(Launcher& launcher, const char* caption) {
     launcher.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(launcher.window), caption);
     gtk_window_set_resizable(GTK_WINDOW(launcher.window), FALSE);
+    gtk_window_set_position(GTK_WINDOW(launcher.window), GTK_WIN_POS_CENTER);
     GtkWidget* fixed = gtk_fixed_new();
     gtk_widget_set_size_request(fixed, LauncherWidth, LauncherHeight);
     g_signal_connect(fixed, "draw", G_CALLBACK(drawSplash), &launcher);

@@ -31,7 +31,7 @@ struct LauncherChoices {
 };
 
 // The controls' starting state: boxes checked for non-zero settings, the list entry of
-// UseScreenRes (none when it names no entry).
+// UseScreenRes (none when it names no entry), or "ScreenRez" when Width or Height is 0.
 LauncherChoices launcherChoicesFrom(const Settings& from);
 // Start: the choices as 0/1 values, the entry's size (no entry counts as the first) and
 // UseScreenRes, and `changed` set.

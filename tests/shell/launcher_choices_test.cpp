@@ -23,6 +23,13 @@ TEST(LauncherChoices, ControlsStartFromTheSettings) {
     EXPECT_EQ(launcherChoicesFrom(s).resolution, -1);
     s.useScreenRes = -1;
     EXPECT_EQ(launcherChoicesFrom(s).resolution, -1);
+
+    s.useScreenRes = 1;
+    s.width = 0;
+    EXPECT_EQ(launcherChoicesFrom(s).resolution, DesktopResolution);
+    s.width = 800;
+    s.height = 0;
+    EXPECT_EQ(launcherChoicesFrom(s).resolution, DesktopResolution);
 }
 
 TEST(LauncherChoices, StartStoresSizesOfTheChosenEntry) {

@@ -1,0 +1,456 @@
+"""Whole-game test harness for Trundlebay.
+
+Every tests/e2e/test_*.py runs the real game under its own virtual X server. This module
+gives such a script everything it needs and makes sure nothing outlives it.
+
+A test script looks like this:
+
+    import harness
+
+    def fresh_start(game):
+        game.write_ini("[Game]\\nUseScreenRes=2\\n")  # or remove_ini(), replace_media(...)
+        game.launch()                                  # extra environment: launch(env={...})
+        launcher = game.wait_window(name="Trundlebay", cls="Options")
+        game.click(launcher, *harness.START_BUTTON)
+        window = game.wait_window(cls="OpenGLWin")
+        assert (window.width, window.height) == (1024, 800)
+        shot = game.screenshot(window)                 # harness.Image: shot.pixel(x, y)
+        game.key("q", window)
+        assert game.wait_exit(20) == 0
+        assert "Width=1024" in game.read_ini()
+
+    if __name__ == "__main__":
+        harness.run([fresh_start])                     # each case in a fresh game folder
+
+`run` parses `--build <build dir>` (the folder holding `trundlebay` and `media/`), starts one
+Xvfb (default screen 1280x1024x24; run(cases, screen="800x600x24") for another), gives each
+case a `Game` in a fresh temporary folder, enforces a hard timeout per case (default 120 s),
+and always kills the game and the X server. It exits non-zero when a case fails and keeps that
+case's folder (game.log with the game's stdout and stderr, screenshots) for a look.
+
+The game folder holds a copy of the built binary (the game finds its media beside
+/proc/self/exe, so a symlink would lead back to the build) and a media/ folder whose files are
+symlinks to the build's media. `replace_media(name, data_or_path)` and `remove_media(name)`
+change single files without touching the build; `write_ini`, `read_ini`, `remove_ini` and
+`ini_path` handle media/game.ini.
+
+Windows are found through python-xlib (Xvfb has no window manager, so top-level windows are
+children of the root): `find_windows(name=, cls=, width=, height=)`, `wait_window(...)`,
+`wait_no_window(...)`. Input goes through xdotool as real (XTEST) events: `click`, `scroll`,
+`move_mouse`, `key` (xdotool key names, e.g. "q", "Escape", "Prior", "alt+s"). `close(window)`
+sends WM_DELETE_WINDOW the way a window manager's close box would. `screenshot(window=None)`
+saves a PNG of the window or the whole screen and returns an Image for reading pixels.
+`error_box()` finds the "ERROR" message box; `error_messages()` reads the texts the game also
+writes to stderr. `cpu_seconds()` is the CPU time the game has used so far.
+"""
+
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+try:
+    from Xlib import X, Xatom, display as xdisplay, error as xerror, protocol
+except ImportError:  # python3-xlib lives with the system's Python
+    sys.path.append("/usr/lib/python3/dist-packages")
+    from Xlib import X, Xatom, display as xdisplay, error as xerror, protocol
+
+# Centre of the launcher's Start button, in launcher window coordinates.
+START_BUTTON = (596, 432)
+# Centres of the launcher's controls.
+RESOLUTION_LIST = (80, 12)
+CHECK_BOXES = {
+    "Windowed": (176, 12),
+    "Lights": (272, 12),
+    "Music": (368, 12),
+    "Joystick": (464, 12),
+    "HiQTexture": (576, 12),
+}
+# The game's clear colour as 8-bit RGB.
+CLEAR_COLOUR = (33, 41, 26)
+
+EXIT_START_FAILED = 255  # the game's -1 as a process exit status
+
+
+class TestFailure(Exception):
+    pass
+
+
+class CaseTimeout(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise TestFailure(message)
+
+
+class Image:
+    """An RGB picture read from a PNG; pixel(x, y) gives an (r, g, b) tuple."""
+
+    def __init__(self, path):
+        self.path = path
+        size = subprocess.run(["identify", "-format", "%w %h", path], check=True,
+                              capture_output=True, text=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.data = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
+                                   capture_output=True).stdout
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def region_mean(self, x0, y0, x1, y1):
+        total = [0, 0, 0]
+        count = 0
+        for y in range(y0, y1):
+            for x in range(x0, x1):
+                p = self.pixel(x, y)
+                for c in range(3):
+                    total[c] += p[c]
+                count += 1
+        return tuple(t / count for t in total)
+
+
+def colour_close(a, b, tolerance=12):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+class Window:
+    """A mapped top-level window: X id, name, WM_CLASS (instance, class), screen geometry."""
+
+    def __init__(self, xid, name, wm_class, x, y, width, height):
+        self.id, self.name, self.wm_class = xid, name, wm_class
+        self.x, self.y, self.width, self.height = x, y, width, height
+
+    @property
+    def cls(self):
+        return self.wm_class[1] if self.wm_class else None
+
+    def __repr__(self):
+        return "Window(0x%x %r %r %dx%d+%d+%d)" % (self.id, self.name, self.wm_class,
+                                                   self.width, self.height, self.x, self.y)
+
+
+class Xvfb:
+    """A virtual X server on a display number it picks itself, gone again on stop()."""
+
+    def __init__(self, screen="1280x1024x24"):
+        self.screen = screen
+        self.width, self.height = (int(v) for v in screen.split("x")[:2])
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp",
+             "-noreset", "+extension", "GLX"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(write_end)
+        number = self._read_display_number(read_end)
+        os.close(read_end)
+        self.name = ":%s" % number
+        self.connection = xdisplay.Display(self.name)
+
+    def _read_display_number(self, fd):
+        deadline = time.monotonic() + 20
+        text = b""
+        while not text.endswith(b"\n"):
+            if time.monotonic() > deadline or self.process.poll() is not None:
+                self.stop()
+                raise RuntimeError("Xvfb did not start")
+            chunk = os.read(fd, 16)
+            if not chunk:
+                break
+            text += chunk
+        return text.decode().strip()
+
+    def stop(self):
+        if getattr(self, "connection", None):
+            try:
+                self.connection.close()
+            except Exception:
+                pass
+            self.connection = None
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class Game:
+    """One game folder under a temporary directory, and the game process started from it."""
+
+    def __init__(self, build_dir, xvfb, folder):
+        self.build_dir = os.path.abspath(build_dir)
+        self.xvfb = xvfb
+        self.folder = folder
+        self.media = os.path.join(folder, "media")
+        self.binary = os.path.join(folder, "trundlebay")
+        self.log_path = os.path.join(folder, "game.log")
+        self.process = None
+        self._log = None
+        self._shots = 0
+        self._make_folder()
+
+    # --- the game folder -------------------------------------------------------------------
+
+    def _make_folder(self):
+        shutil.copy2(os.path.join(self.build_dir, "trundlebay"), self.binary)
+        os.makedirs(self.media)
+        build_media = os.path.join(self.build_dir, "media")
+        if os.path.isdir(build_media):
+            for name in os.listdir(build_media):
+                if name == "game.ini" or name.startswith("game.ini."):
+                    continue  # a player's settings in the build never leak into a test
+                os.symlink(os.path.join(build_media, name), os.path.join(self.media, name))
+
+    def media_path(self, name):
+        return os.path.join(self.media, name)
+
+    @property
+    def ini_path(self):
+        return self.media_path("game.ini")
+
+    def write_ini(self, text):
+        with open(self.ini_path, "w") as f:
+            f.write(text)
+
+    def read_ini(self):
+        with open(self.ini_path) as f:
+            return f.read()
+
+    def remove_ini(self):
+        self.remove_media("game.ini")
+
+    def remove_media(self, name):
+        path = self.media_path(name)
+        if os.path.lexists(path):
+            os.remove(path)
+
+    def replace_media(self, name, content):
+        """content: bytes to write, or the path of a file to copy."""
+        self.remove_media(name)
+        if isinstance(content, (bytes, bytearray)):
+            with open(self.media_path(name), "wb") as f:
+                f.write(content)
+        else:
+            shutil.copyfile(content, self.media_path(name))
+
+    # --- the process ---------------------------------------------------------------------
+
+    def launch(self, env=None):
+        environment = dict(os.environ)
+        environment.update({
+            "DISPLAY": self.xvfb.name,
+            "SDL_AUDIODRIVER": "dummy",
+            "NO_AT_BRIDGE": "1",
+            "GDK_BACKEND": "x11",
+        })
+        environment.pop("WAYLAND_DISPLAY", None)
+        environment.update(env or {})
+        self._log = open(self.log_path, "wb")
+        self.process = subprocess.Popen([self.binary], cwd=self.folder, env=environment,
+                                        stdout=self._log, stderr=subprocess.STDOUT,
+                                        start_new_session=True)
+        return self.process
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def wait_exit(self, timeout=20):
+        """The game's exit status; raises TestFailure when it is still running after timeout."""
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise TestFailure("the game did not exit within %s s" % timeout)
+
+    def cpu_seconds(self):
+        with open("/proc/%d/stat" % self.process.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        ticks = os.sysconf("SC_CLK_TCK")
+        return (int(fields[11]) + int(fields[12])) / ticks  # utime + stime
+
+    def log(self):
+        if self._log:
+            self._log.flush()
+        with open(self.log_path, "rb") as f:
+            return f.read().decode(errors="replace")
+
+    def error_messages(self):
+        return [line[len("ERROR: "):] for line in self.log().splitlines()
+                if line.startswith("ERROR: ")]
+
+    def kill(self):
+        if self.running():
+            try:
+                os.killpg(self.process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            self.process.wait()
+        if self._log:
+            self._log.close()
+            self._log = None
+
+    # --- windows ---------------------------------------------------------------------------
+
+    def windows(self):
+        conn = self.xvfb.connection
+        found = []
+        for child in conn.screen().root.query_tree().children:
+            try:
+                if child.get_attributes().map_state != X.IsViewable:
+                    continue
+                geometry = child.get_geometry()
+                name = child.get_full_property(conn.intern_atom("_NET_WM_NAME"),
+                                               conn.intern_atom("UTF8_STRING"))
+                name = name.value.decode() if name else child.get_wm_name()
+                if isinstance(name, bytes):
+                    name = name.decode(errors="replace")
+                found.append(Window(child.id, name, child.get_wm_class(), geometry.x,
+                                    geometry.y, geometry.width, geometry.height))
+            except xerror.XError:
+                continue  # went away while we looked
+        return found
+
+    def find_windows(self, name=None, cls=None, width=None, height=None):
+        return [w for w in self.windows()
+                if (name is None or w.name == name) and (cls is None or w.cls == cls)
+                and (width is None or w.width == width) and (height is None or w.height == height)]
+
+    def wait_window(self, timeout=30, **match):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = self.find_windows(**match)
+            if found:
+                time.sleep(0.3)  # let it finish mapping and drawing
+                found = self.find_windows(**match) or found
+                return found[0]
+            if self.process is not None and self.process.poll() is not None:
+                raise TestFailure("the game exited (%s) while waiting for %r; log:\n%s"
+                                  % (self.process.returncode, match, self.log()))
+            time.sleep(0.1)
+        raise TestFailure("no window %r within %s s; windows: %r; log:\n%s"
+                          % (match, timeout, self.windows(), self.log()))
+
+    def wait_no_window(self, timeout=10, **match):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if not self.find_windows(**match):
+                return
+            time.sleep(0.1)
+        raise TestFailure("window %r still there after %s s" % (match, timeout))
+
+    def error_box(self):
+        boxes = self.find_windows(name="ERROR")
+        return boxes[0] if boxes else None
+
+    # --- input -----------------------------------------------------------------------------
+
+    def _xdotool(self, *args):
+        subprocess.run(["xdotool"] + [str(a) for a in args], check=True,
+                       env=dict(os.environ, DISPLAY=self.xvfb.name), capture_output=True)
+
+    def move_mouse(self, window, x, y):
+        self._xdotool("mousemove", window.x + x, window.y + y)
+
+    def click(self, window, x, y, button=1):
+        self.move_mouse(window, x, y)
+        time.sleep(0.1)
+        self._xdotool("click", button)
+
+    def scroll(self, window, x, y, steps):
+        """Mouse-wheel steps over a point of the window: positive down, negative up."""
+        self.move_mouse(window, x, y)
+        time.sleep(0.1)
+        for _ in range(abs(steps)):
+            self._xdotool("click", 5 if steps > 0 else 4)
+            time.sleep(0.1)
+
+    def focus(self, window):
+        self._xdotool("windowfocus", "--sync", window.id)
+
+    def key(self, name, window=None, hold=0.05):
+        """Presses and releases a key (xdotool name) with the keyboard focus on `window`."""
+        if window is not None:
+            self.focus(window)
+        self._xdotool("keydown", name)
+        time.sleep(hold)
+        self._xdotool("keyup", name)
+
+    def close(self, window):
+        """Asks the window's owner to close it, as a window manager's close box does."""
+        conn = self.xvfb.connection
+        target = conn.create_resource_object("window", window.id)
+        protocols = conn.intern_atom("WM_PROTOCOLS")
+        event = protocol.event.ClientMessage(
+            window=target, client_type=protocols,
+            data=(32, [conn.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]))
+        target.send_event(event, event_mask=X.NoEventMask)
+        conn.flush()
+
+    # --- pictures --------------------------------------------------------------------------
+
+    def screenshot(self, window=None, name=None):
+        self._shots += 1
+        path = os.path.join(self.folder, name or "shot%02d.png" % self._shots)
+        subprocess.run(["import", "-window", "root" if window is None else hex(window.id), path],
+                       check=True, env=dict(os.environ, DISPLAY=self.xvfb.name),
+                       capture_output=True)
+        return Image(path)
+
+
+def _alarm(signum, frame):
+    raise CaseTimeout()
+
+
+def run(cases, screen="1280x1024x24", timeout=120):
+    """Runs each case(game) in a fresh game folder on one Xvfb; exits 1 when any fails."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True, help="build folder with trundlebay and media/")
+    parser.add_argument("--keep", action="store_true", help="keep every case's folder")
+    args = parser.parse_args()
+    if not os.path.exists(os.path.join(args.build, "trundlebay")):
+        print("no trundlebay in %s" % args.build)
+        sys.exit(1)
+
+    failures = 0
+    xvfb = Xvfb(screen)
+    signal.signal(signal.SIGALRM, _alarm)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    try:
+        for case in cases:
+            folder = tempfile.mkdtemp(prefix="tb-e2e-%s-" % case.__name__)
+            game = None
+            passed = False
+            signal.alarm(timeout)
+            try:
+                game = Game(args.build, xvfb, folder)
+                case(game)
+                passed = True
+                print("PASS %s" % case.__name__)
+            except CaseTimeout:
+                print("FAIL %s: timed out after %s s" % (case.__name__, timeout))
+            except Exception as failure:
+                print("FAIL %s: %s" % (case.__name__, failure))
+                if not isinstance(failure, TestFailure):
+                    traceback.print_exc()
+            finally:
+                signal.alarm(0)
+                if game:
+                    game.kill()
+            if passed and not args.keep:
+                shutil.rmtree(folder, ignore_errors=True)
+            else:
+                print("   kept %s" % folder)
+            failures += 0 if passed else 1
+            sys.stdout.flush()
+    finally:
+        xvfb.stop()
+    sys.exit(1 if failures else 0)
