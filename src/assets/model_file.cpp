@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -71,7 +70,7 @@ class TokenStream {
 
     std::optional<std::uint32_t> count() {
         skipBlanks();
-        std::size_t length = 0;
+        std::size_t length = pos_ < text_.size() && text_[pos_] == '+' ? 1 : 0;
         while (pos_ + length < text_.size() && isDigit(text_[pos_ + length])) {
             ++length;
         }
@@ -163,6 +162,9 @@ class TokenStream {
     bool parseCount(std::uint32_t& value, std::size_t length) {
         const char* first = text_.data() + pos_;
         const char* last = first + length;
+        if (*first == '+') {
+            ++first;
+        }
         return accept(std::from_chars(first, last, value), last, length);
     }
 
@@ -431,8 +433,11 @@ class ModelReader {
         if (!count(n)) {
             return false;
         }
-        for (std::uint32_t i = 0; i < n && !in_.atEnd(); ++i) {
+        for (std::uint32_t i = 0; i < n; ++i) {
             model_.textureFile.clear();
+            if (in_.atEnd()) {
+                break;
+            }
             if (!readMaterialBlock()) {
                 return false;
             }

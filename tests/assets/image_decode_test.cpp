@@ -1,8 +1,7 @@
 #include "assets/image_decode.h"
-#include "support/jpeg_writer.h"
+#include "support/picture_files.h"
 #include "support/temp_media.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,24 +11,9 @@
 namespace tb {
 namespace {
 
-// A 24-bit bitmap through SDL; colour of pixel (x, y) = (red 10x + 1, green 10y + 2, blue 7).
-bool writeGradientBitmap(const std::string& path, int width, int height) {
-    SDL_Surface* surface =
-        SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_BGR24);
-    if (surface == nullptr) {
-        return false;
-    }
-    for (int y = 0; y < height; ++y) {
-        auto* row = static_cast<std::uint8_t*>(surface->pixels) + y * surface->pitch;
-        for (int x = 0; x < width; ++x) {
-            row[3 * x] = 7;
-            row[3 * x + 1] = static_cast<std::uint8_t>(10 * y + 2);
-            row[3 * x + 2] = static_cast<std::uint8_t>(10 * x + 1);
-        }
-    }
-    const bool saved = SDL_SaveBMP(surface, path.c_str()) == 0;
-    SDL_FreeSurface(surface);
-    return saved;
+// Pixel (x, y) of the test bitmaps: red 10x + 1, green 10y + 2, blue 7.
+std::uint32_t gradient(int x, int y) {
+    return static_cast<std::uint32_t>((10 * x + 1) << 16 | (10 * y + 2) << 8 | 7);
 }
 
 bool near(int actual, int expected) {
@@ -50,7 +34,7 @@ class ImageDecodeTest : public ::testing::Test {
 
 TEST_F(ImageDecodeTest, BitmapsOfEveryWidthComeOutPackedTopRowFirst) {
     for (const int w : {1, 2, 3, 5, 8}) {
-        ASSERT_TRUE(writeGradientBitmap(media.path("g.bmp"), w, 3));
+        ASSERT_TRUE(test::writeBitmap(media.path("g.bmp"), w, 3, gradient));
         const auto pixels = decode("g.bmp");
         ASSERT_TRUE(pixels) << w;
         EXPECT_EQ(width, w);
@@ -66,23 +50,7 @@ TEST_F(ImageDecodeTest, BitmapsOfEveryWidthComeOutPackedTopRowFirst) {
     }
 }
 
-TEST_F(ImageDecodeTest, PalettedBitmapsAreConverted) {
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 3, 1, 8, SDL_PIXELFORMAT_INDEX8);
-    ASSERT_NE(surface, nullptr);
-    const SDL_Color colours[2] = {{200, 100, 50, 255}, {1, 2, 3, 255}};
-    SDL_SetPaletteColors(surface->format->palette, colours, 0, 2);
-    static_cast<std::uint8_t*>(surface->pixels)[1] = 1;
-    ASSERT_EQ(SDL_SaveBMP(surface, media.path("p.bmp").c_str()), 0);
-    SDL_FreeSurface(surface);
-
-    const auto pixels = decode("p.bmp");
-    ASSERT_TRUE(pixels);
-    EXPECT_EQ(width, 3);
-    EXPECT_EQ((std::vector<int>(pixels.get(), pixels.get() + 9)),
-              (std::vector<int>{50, 100, 200, 3, 2, 1, 50, 100, 200}));
-}
-
-TEST_F(ImageDecodeTest, JpegColoursComeOutBlueGreenRed) {
+TEST_F(ImageDecodeTest, JpegColoursComeOutBlueGreenRedAndGreyIsExpanded) {
     std::vector<std::uint8_t> rgb;
     for (int i = 0; i < 16 * 8; ++i) {
         rgb.insert(rgb.end(), {220, 120, 20});
@@ -93,14 +61,10 @@ TEST_F(ImageDecodeTest, JpegColoursComeOutBlueGreenRed) {
     EXPECT_EQ(width, 16);
     EXPECT_EQ(height, 8);
     const std::uint8_t* last = pixels.get() + 3 * (16 * 8 - 1);
-    EXPECT_TRUE(near(last[0], 20) && near(last[1], 120) && near(last[2], 220))
-        << int(last[0]) << " " << int(last[1]) << " " << int(last[2]);
+    EXPECT_TRUE(near(last[0], 20) && near(last[1], 120) && near(last[2], 220));
 
-    // Greyscale pictures become three equal bytes per pixel.
-    std::vector<std::uint8_t> grey(5 * 3);
-    for (std::size_t i = 0; i < grey.size(); ++i) {
-        grey[i] = i < 5 ? 40 : 200;
-    }
+    std::vector<std::uint8_t> grey(5 * 3, 200);
+    std::fill(grey.begin(), grey.begin() + 5, 40);
     ASSERT_TRUE(test::writeJpeg(media.path("g.jpg"), 5, 3, 1, grey));
     const auto greyPixels = decode("g.jpg");
     ASSERT_TRUE(greyPixels);
@@ -108,7 +72,7 @@ TEST_F(ImageDecodeTest, JpegColoursComeOutBlueGreenRed) {
     const std::uint8_t* top = greyPixels.get();
     const std::uint8_t* bottom = greyPixels.get() + 3 * 14;
     EXPECT_TRUE(top[0] == top[1] && top[1] == top[2]);
-    EXPECT_TRUE(near(top[0], 40) && near(bottom[2], 200)) << int(top[0]) << " " << int(bottom[2]);
+    EXPECT_TRUE(near(top[0], 40) && near(bottom[2], 200));
 }
 
 TEST_F(ImageDecodeTest, TypeComesFromTheLastThreeCharactersInAnyCase) {
@@ -117,16 +81,13 @@ TEST_F(ImageDecodeTest, TypeComesFromTheLastThreeCharactersInAnyCase) {
         ASSERT_TRUE(test::writeJpeg(media.path(name), 4, 4, 3, rgb));
         EXPECT_TRUE(decode(name)) << name;
     }
-    ASSERT_TRUE(writeGradientBitmap(media.path("e.BMP"), 2, 2));
+    ASSERT_TRUE(test::writeBitmap(media.path("e.BMP"), 2, 2, gradient));
     EXPECT_TRUE(decode("e.BMP"));
 
-    for (const char* name : {"f.jpeg", "g.png", "pg"}) {
+    for (const char* name : {"f.jpeg", "g.png", "pg", "h.bmp"}) {
         ASSERT_TRUE(test::writeJpeg(media.path(name), 4, 4, 3, rgb));
         EXPECT_FALSE(decode(name)) << name;
     }
-    // Content that does not match its ending is refused, not misread.
-    ASSERT_TRUE(test::writeJpeg(media.path("h.bmp"), 4, 4, 3, rgb));
-    EXPECT_FALSE(decode("h.bmp"));
     EXPECT_FALSE(decode("missing.jpg"));
 }
 
@@ -143,29 +104,12 @@ TEST_F(ImageDecodeTest, BrokenFilesFailWithoutEndingTheGame) {
     huge[0] = 'B';
     huge[1] = 'M';
     huge[14] = 40;
-    huge[18] = huge[19] = huge[20] = '\x7f'; // width 0x007f7f7f
-    huge[22] = huge[23] = '\x7f';            // height 0x7f7f
+    huge[18] = huge[19] = huge[20] = '\x7f';
+    huge[22] = huge[23] = '\x7f';
     huge[26] = 1;
     huge[28] = 24;
     media.write("huge.bmp", huge);
     EXPECT_FALSE(decode("huge.bmp"));
-
-    // A JPEG cut short still gives a picture of its stated size (the rest is filled in).
-    std::vector<std::uint8_t> rgb(32 * 32 * 3);
-    for (std::size_t i = 0; i < rgb.size(); ++i) {
-        rgb[i] = static_cast<std::uint8_t>(i * 31);
-    }
-    ASSERT_TRUE(test::writeJpeg(media.path("whole.jpg"), 32, 32, 3, rgb));
-    std::FILE* f = std::fopen(media.path("whole.jpg").c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    std::string bytes(4096, '\0');
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
-    std::fclose(f);
-    media.write("cut.jpg", bytes.substr(0, bytes.size() / 2));
-    const auto cut = decode("cut.jpg");
-    ASSERT_TRUE(cut);
-    EXPECT_EQ(width, 32);
-    EXPECT_EQ(height, 32);
 }
 
 } // namespace

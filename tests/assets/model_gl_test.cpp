@@ -3,10 +3,10 @@
 #include "assets/model.h"
 #include "assets/textures.h"
 #include "support/gl_context.h"
+#include "support/picture_files.h"
 #include "support/temp_media.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -20,25 +20,9 @@ using test::Report;
 
 constexpr int Size = 64;
 
-// A solid-colour bitmap, optionally with a black left half.
-bool writeBitmap(const std::string& path, int width, int height, std::uint32_t rgb,
-                 bool blackLeftHalf = false) {
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
-    if (s == nullptr) {
-        return false;
-    }
-    for (int y = 0; y < height; ++y) {
-        auto* row = static_cast<std::uint8_t*>(s->pixels) + y * s->pitch;
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t c = blackLeftHalf && x < width / 2 ? 0 : rgb;
-            row[3 * x] = static_cast<std::uint8_t>(c >> 16);
-            row[3 * x + 1] = static_cast<std::uint8_t>(c >> 8);
-            row[3 * x + 2] = static_cast<std::uint8_t>(c);
-        }
-    }
-    const bool saved = SDL_SaveBMP(s, path.c_str()) == 0;
-    SDL_FreeSurface(s);
-    return saved;
+// Green with a black left half.
+std::uint32_t halfBlack(int x, int) {
+    return x < 4 ? 0 : 0x00ff00;
 }
 
 // A quad from x0 to x1 across the whole height of clip space, with texture coordinates.
@@ -110,7 +94,7 @@ class ModelGlTest : public ::testing::Test {
 };
 
 TEST_F(ModelGlTest, EachTextureFileIsUploadedOnce) {
-    ASSERT_TRUE(writeBitmap(media.path("t.bmp"), 4, 2, 0x00ff00, true));
+    ASSERT_TRUE(test::writeBitmap(media.path("t.bmp"), 8, 2, halfBlack));
     const std::uint32_t first = loadTexture("t.bmp", 0);
     ASSERT_NE(first, 0u);
     EXPECT_EQ(loadTexture("t.bmp", 3), first); // the second alpha mode is not looked at
@@ -122,16 +106,23 @@ TEST_F(ModelGlTest, EachTextureFileIsUploadedOnce) {
 
     // The second upload was made with the black mask: black texels are clear, top row first.
     glBindTexture(GL_TEXTURE_2D, other);
-    std::uint8_t texels[4 * 2 * 4] = {};
+    std::uint8_t texels[4 * 8 * 2] = {};
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
     EXPECT_EQ(texels[3], 0);
-    EXPECT_EQ(texels[4 * 3 + 1], 255);
-    EXPECT_EQ(texels[4 * 3 + 3], 255);
+    EXPECT_EQ(texels[4 * 7 + 1], 255);
+    EXPECT_EQ(texels[4 * 7 + 3], 255);
     GLint filter = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
     EXPECT_EQ(filter, GL_LINEAR);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filter);
     EXPECT_EQ(filter, GL_LINEAR);
+
+    // Two models naming one file wear one texture.
+    const Model a = build("a.a3f", texturedQuad("t.bmp"));
+    const Model b = build("b.a3f", texturedQuad("t.bmp", "LUMINANCE"));
+    EXPECT_EQ(a.textureId, first);
+    EXPECT_EQ(b.textureId, first);
+    EXPECT_EQ(registeredTextureCount(), 2);
     EXPECT_TRUE(capture.reports().empty());
 }
 
@@ -142,7 +133,7 @@ TEST_F(ModelGlTest, AFailedFileIsReportedOnceAndItsPlaceReused) {
     EXPECT_EQ(capture.reports()[0], (Report{"Unable to load the texture file:", "missing.jpg"}));
     EXPECT_EQ(registeredTextureCount(), 0);
 
-    ASSERT_TRUE(writeBitmap(media.path("t.bmp"), 2, 2, 0xff0000));
+    ASSERT_TRUE(test::writeBitmap(media.path("t.bmp"), 2, 2, 0xff0000));
     EXPECT_NE(loadTexture("t.bmp", 0), 0u);
     EXPECT_EQ(registeredTextureCount(), 1);
     // The failed name was overwritten, so asking again tries (and reports) again.
@@ -151,8 +142,8 @@ TEST_F(ModelGlTest, AFailedFileIsReportedOnceAndItsPlaceReused) {
 }
 
 TEST_F(ModelGlTest, InternalFormatFollowsAlphaModeAndQuality) {
-    ASSERT_TRUE(writeBitmap(media.path("a.bmp"), 2, 2, 0x808080));
-    ASSERT_TRUE(writeBitmap(media.path("b.bmp"), 2, 2, 0x808080));
+    ASSERT_TRUE(test::writeBitmap(media.path("a.bmp"), 2, 2, 0x808080));
+    ASSERT_TRUE(test::writeBitmap(media.path("b.bmp"), 2, 2, 0x808080));
     for (const bool high : {true, false}) {
         releaseTextures();
         resetTextureRegistry(high);
@@ -164,7 +155,7 @@ TEST_F(ModelGlTest, InternalFormatFollowsAlphaModeAndQuality) {
 }
 
 TEST_F(ModelGlTest, TheRegistryRefusesA256thFile) {
-    ASSERT_TRUE(writeBitmap(media.path("t.bmp"), 1, 1, 0x102030));
+    ASSERT_TRUE(test::writeBitmap(media.path("t.bmp"), 1, 1, 0x102030));
     // 256 names for one file: "t.bmp", "./t.bmp", "././t.bmp", ...
     std::string name = "t.bmp";
     std::uint32_t firstId = 0;
@@ -180,17 +171,6 @@ TEST_F(ModelGlTest, TheRegistryRefusesA256thFile) {
     EXPECT_EQ(capture.reports()[0], (Report{"Unable to load the texture file:", name}));
     EXPECT_EQ(registeredTextureCount(), TextureRegistrySize);
     EXPECT_EQ(loadTexture("t.bmp", 0), firstId);
-}
-
-TEST_F(ModelGlTest, TwoModelsNamingOneTextureShareIt) {
-    ASSERT_TRUE(writeBitmap(media.path("skin.bmp"), 2, 2, 0x00ff00));
-    const Model a = build("a.a3f", texturedQuad("skin.bmp"));
-    const Model b = build("b.a3f", texturedQuad("skin.bmp", "LUMINANCE"));
-    ASSERT_EQ(a.loaded, 1);
-    ASSERT_EQ(b.loaded, 1);
-    EXPECT_NE(a.textureId, 0u);
-    EXPECT_EQ(a.textureId, b.textureId);
-    EXPECT_EQ(registeredTextureCount(), 1);
 }
 
 TEST_F(ModelGlTest, DisplayListNamesAreConsecutiveAcrossBlocks) {
@@ -239,7 +219,7 @@ TEST_F(ModelGlTest, ADrawnModelShowsItsColourWhereItsTransformPutsIt) {
 }
 
 TEST_F(ModelGlTest, TexturesAndAlphaShowInTheFrame) {
-    ASSERT_TRUE(writeBitmap(media.path("half.bmp"), 8, 8, 0x00ff00, true));
+    ASSERT_TRUE(test::writeBitmap(media.path("half.bmp"), 8, 8, halfBlack));
     const Model opaque = build("o.a3f", texturedQuad("half.bmp"));
     clear(0, 0, 1);
     drawModel(opaque);
@@ -258,8 +238,8 @@ TEST_F(ModelGlTest, TexturesAndAlphaShowInTheFrame) {
 }
 
 TEST_F(ModelGlTest, ClonesWearTheirOwnTextureAndOutliveNothing) {
-    ASSERT_TRUE(writeBitmap(media.path("green.bmp"), 2, 2, 0x00ff00));
-    ASSERT_TRUE(writeBitmap(media.path("red.bmp"), 2, 2, 0xff0000));
+    ASSERT_TRUE(test::writeBitmap(media.path("green.bmp"), 2, 2, 0x00ff00));
+    ASSERT_TRUE(test::writeBitmap(media.path("red.bmp"), 2, 2, 0xff0000));
     Model source = build("s.a3f", texturedQuad("green.bmp"));
     Model clone;
     cloneModel(source, clone, "red.bmp");
@@ -293,7 +273,7 @@ TEST_F(ModelGlTest, GameModelsBuildInLoadOrderAndShareTheirMeshes) {
           "streetJ.a3f", "wheel.a3f", "store.a3f", "kubo.a3f", "wall.a3f", "carabao.a3f"}) {
         media.write(name, text);
     }
-    ASSERT_TRUE(writeBitmap(media.path("jeepney.bmp"), 2, 2, 0x0000ff));
+    ASSERT_TRUE(test::writeBitmap(media.path("jeepney.bmp"), 2, 2, 0x0000ff));
     media.write("jeepney.a3f", texturedQuad("jeepney.bmp"));
     loadGameModels();
     // Three rival liveries are missing from this folder: each is reported once.
