@@ -43,6 +43,9 @@ float tickFrameClock() {
     const float elapsed = advanceFrameClock();
     if (elapsed > 0.0f) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        // The main loop pops the projection stack after the frame, whatever mode the frame's
+        // drawing left current; the push must land on the same stack.
+        glMatrixMode(GL_PROJECTION);
         glPushMatrix();
     }
     return elapsed;

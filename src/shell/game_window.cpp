@@ -88,6 +88,8 @@ void showAndFocus() {
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
     SDL_SetWindowInputFocus(window);
+    // The game reads keys, never text; no input method should stand between them.
+    SDL_StopTextInput();
     if (display.fullScreen) {
         SDL_ShowCursor(SDL_DISABLE);
     } else {

@@ -45,6 +45,7 @@ writes to stderr. `cpu_seconds()` is the CPU time the game has used so far.
 """
 
 import argparse
+import ctypes
 import os
 import shutil
 import signal
@@ -75,6 +76,11 @@ CHECK_BOXES = {
 CLEAR_COLOUR = (33, 41, 26)
 
 EXIT_START_FAILED = 255  # the game's -1 as a process exit status
+
+
+def _die_with_harness():
+    """Run in each child before it starts: it is killed when the harness dies, however."""
+    ctypes.CDLL(None).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
 class TestFailure(Exception):
@@ -148,7 +154,7 @@ class Xvfb:
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp",
              "-noreset", "+extension", "GLX"],
             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+            start_new_session=True, preexec_fn=_die_with_harness)
         os.close(write_end)
         number = self._read_display_number(read_end)
         os.close(read_end)
@@ -258,7 +264,7 @@ class Game:
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen([self.binary], cwd=self.folder, env=environment,
                                         stdout=self._log, stderr=subprocess.STDOUT,
-                                        start_new_session=True)
+                                        start_new_session=True, preexec_fn=_die_with_harness)
         return self.process
 
     def running(self):

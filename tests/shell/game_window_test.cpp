@@ -1,0 +1,74 @@
+#include "shell/game_window.h"
+#include "shell/settings.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace tb {
+namespace {
+
+class GameWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) {
+            GTEST_SKIP() << "needs an X display";
+        }
+        settings = Settings{};
+    }
+    void TearDown() override {
+        tearDownDisplay();
+        settings = Settings{};
+    }
+};
+
+TEST_F(GameWindowTest, WindowedContextDrawsWithDepthAndDisplayLists) {
+    settings.width = 320;
+    settings.height = 200;
+    ASSERT_TRUE(createGameWindow());
+
+    int depth = 0;
+    int doubleBuffer = 0;
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
+    SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer);
+    EXPECT_GE(depth, 16);
+    EXPECT_EQ(doubleBuffer, 1);
+
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(SDL_GL_GetCurrentWindow(), &drawableWidth, &drawableHeight);
+    EXPECT_EQ(drawableWidth, 320);
+    EXPECT_EQ(drawableHeight, 200);
+
+    const GLuint list = glGenLists(1);
+    EXPECT_NE(list, 0u) << "fixed-function display lists must be available";
+    glDeleteLists(list, 1);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    tearDownDisplay();
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    tearDownDisplay();
+    swapGameWindow();
+}
+
+TEST_F(GameWindowTest, DesktopSizeIsStoredAndMissingModesAreRefused) {
+    settings.useScreenRes = 3;
+    ASSERT_TRUE(createGameWindow());
+    SDL_DisplayMode desktop{};
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    EXPECT_EQ(settings.width, desktop.w);
+    EXPECT_EQ(settings.height, desktop.h);
+    tearDownDisplay();
+
+    settings.useScreenRes = 0;
+    settings.windowed = 0;
+    settings.width = 123;
+    settings.height = 45;
+    EXPECT_FALSE(createGameWindow());
+    EXPECT_EQ(SDL_GL_GetCurrentWindow(), nullptr) << "a refused mode opens no window";
+}
+
+} // namespace
+} // namespace tb
