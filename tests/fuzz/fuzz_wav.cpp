@@ -1,0 +1,58 @@
+// Any bytes as a ".wav" file in the media folder: loadSound must return a code or a channel,
+// never read outside the file or its buffers, and the sound it loads must be playable.
+#include "audio/sound_channels.h"
+#include "audio/wav_loader.h"
+#include "shell/error_report.h"
+#include "shell/media_paths.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const std::string& fuzzFolder() {
+    static const std::string folder = [] {
+        std::string pattern = "/tmp/tb-fuzz-wav-XXXXXX";
+        if (!mkdtemp(pattern.data())) {
+            std::abort();
+        }
+        tb::setMediaFolder(pattern);
+        tb::setErrorSink([](std::string_view, std::string_view) {});
+        std::atexit([] {
+            std::remove(tb::mediaPath("input.wav").c_str());
+            rmdir(tb::mediaFolder().c_str());
+        });
+        return pattern;
+    }();
+    return folder;
+}
+
+void writeInput(const std::uint8_t* data, std::size_t size) {
+    std::FILE* f = std::fopen((fuzzFolder() + "/input.wav").c_str(), "wb");
+    if (!f) {
+        std::abort();
+    }
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    writeInput(data, size);
+    tb::openMixer();
+    const int channel = tb::loadSound("input.wav");
+    if (channel >= 0) {
+        // Heard at the listener: no travel time, and the right ear reads furthest ahead.
+        static const tb::Vec3 ear{}, forward{0.0f, 0.0f, 1.0f};
+        tb::setListener(&ear, &forward, 300.0f);
+        tb::playSound(channel, true, nullptr, 1.7f);
+        tb::mixNextBlock();
+    }
+    tb::closeMixer();
+    tb::releaseSoundChannels();
+    return 0;
+}
