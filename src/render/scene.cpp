@@ -1,0 +1,77 @@
+#include "render/scene.h"
+
+#include "assets/game_models.h"
+#include "race/camera.h"
+#include "render/overlay.h"
+#include "render/sparks.h"
+#include "shell/random.h"
+#include "shell/settings.h"
+#include "track/track_grid.h"
+
+#include <GL/gl.h>
+
+namespace tb {
+namespace {
+
+// The single-precision value nearest 2 / 32767.
+constexpr float RandomScale = 0.000061037019f;
+constexpr float SparkDrift = 0.1f;
+
+// A template is drawn once per placement, re-placed by overwriting its transform.
+template <int Capacity> void drawPlacements(Model& model, const PlacementList<Capacity>& list) {
+    for (int i = 0; i < list.count; ++i) {
+        model.transform = list.entries[static_cast<std::size_t>(i)];
+        drawModel(model);
+    }
+}
+
+float sparkDrift() {
+    return (1.0f - static_cast<float>(nextRandom()) * RandomScale) * SparkDrift;
+}
+
+Vec3 sparkBaseVelocity() {
+    const float x = sparkDrift();
+    const float y = sparkDrift();
+    const float z = sparkDrift();
+    return {x, y, z};
+}
+
+} // namespace
+
+void setUpView() {
+    glMultMatrixf(camera.viewMatrix.data());
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void renderScene() {
+    GameModels& m = gameModels;
+    glEnable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    drawModel(m.skyDome);
+    if (settings.lights != 0) {
+        glEnable(GL_LIGHTING);
+    }
+    drawModel(m.field);
+    drawModel(m.arch);
+    drawModel(m.store);
+    drawPlacements(m.streetS, track.straightPlacements);
+    drawPlacements(m.streetL, track.cornerPlacements);
+    drawPlacements(m.streetT, track.tPlacements);
+    drawPlacements(m.streetJ, track.rampPlacements);
+    drawPlacements(m.wall, track.wallPlacements);
+    drawPlacements(m.carabao, track.carabaoPlacements);
+    for (const Model& wheel : m.wheels) {
+        drawModel(wheel);
+    }
+    // Huts and jeepneys are open shapes whose inner faces must show.
+    glDisable(GL_CULL_FACE);
+    drawPlacements(m.kubo, track.kuboPlacements);
+    for (const Model& body : m.jeepneys) {
+        drawModel(body);
+    }
+    updateSparks(sparkBaseVelocity());
+    blitOverlay();
+}
+
+} // namespace tb
