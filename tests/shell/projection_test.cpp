@@ -40,24 +40,5 @@ TEST(ViewMatrix, StartViewLooksDownPlusZFromBehindTheOrigin) {
     EXPECT_FLOAT_EQ(ahead.z, -10.0f) << "points ahead of the eye lie along -z";
 }
 
-TEST(ViewMatrix, UsesTheVectorsAsGiven) {
-    const Vec3 eye{2, 3, 4};
-    const Vec3 forward{0, 0, 2};
-    const Vec3 right{3, 0, 1};
-    const Vec3 up{0, 0.5f, 0.5f};
-    const Mat4 m = buildViewMatrix(eye, forward, right, up);
-    EXPECT_FLOAT_EQ(m[0], 3.0f);
-    EXPECT_FLOAT_EQ(m[8], 1.0f);
-    EXPECT_FLOAT_EQ(m[5], 0.5f);
-    EXPECT_FLOAT_EQ(m[10], -2.0f);
-    EXPECT_FLOAT_EQ(m[12], -(3 * 2 + 1 * 4.0f));
-    EXPECT_FLOAT_EQ(m[13], -(0.5f * 3 + 0.5f * 4));
-    EXPECT_FLOAT_EQ(m[14], 2.0f * 4.0f);
-    EXPECT_FLOAT_EQ(m[3], 0.0f);
-    EXPECT_FLOAT_EQ(m[7], 0.0f);
-    EXPECT_FLOAT_EQ(m[11], 0.0f);
-    EXPECT_FLOAT_EQ(m[15], 1.0f);
-}
-
 } // namespace
 } // namespace tb
