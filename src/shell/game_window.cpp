@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace tb {
@@ -97,29 +98,37 @@ void showAndFocus() {
     }
 }
 
+// Start-up failures show no box; a player who started the game from a terminal sees why.
+bool failWith(const char* what) {
+    std::fprintf(stderr, "%s: %s\n", what, SDL_GetError());
+    return false;
+}
+
 } // namespace
 
 bool createGameWindow() {
     if (!startVideo()) {
-        return false;
+        return failWith("Cannot start the video system");
     }
     if (settings.useScreenRes == 3 && !takeDesktopSize()) {
-        return false;
+        return failWith("Cannot read the desktop size");
     }
     const bool fullScreen = settings.windowed == 0;
     SDL_DisplayMode mode{};
     if (fullScreen && !findDisplayMode(settings.width, settings.height, mode)) {
+        std::fprintf(stderr, "The display has no %dx%d mode for full screen\n", settings.width,
+                     settings.height);
         return false;
     }
     requestContext();
     if (!openWindow(settings.width, settings.height)) {
-        return false;
+        return failWith("Cannot open the game window");
     }
     if (fullScreen && !enterFullScreen(mode)) {
-        return false;
+        return failWith("Cannot switch to full screen");
     }
     if (!makeContext()) {
-        return false;
+        return failWith("Cannot create the OpenGL context");
     }
     showAndFocus();
     return true;

@@ -7,6 +7,7 @@
 #include <gtk/gtk.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 namespace tb {
@@ -176,6 +177,7 @@ bool startToolkit() {
         gtk_disable_setlocale();
         g_set_prgname("trundlebay");
         if (!gtk_init_check(nullptr, nullptr)) {
+            std::fprintf(stderr, "Cannot open the display for the launcher\n");
             return false;
         }
         gdk_set_program_class("Options");
