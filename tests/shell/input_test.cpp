@@ -3,6 +3,7 @@
 #include "shell/input_events.h"
 #include "shell/settings.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -123,6 +124,42 @@ TEST_F(InputTest, NoJoystickMeansNoReadingAndTheMouseKeepsControl) {
     inspectInputMessage(motionTo(640, 0));
     EXPECT_FLOAT_EQ(axisX, 1.0f);
     EXPECT_FLOAT_EQ(axisY, -1.0f);
+}
+
+TEST_F(InputTest, JoystickNeedsTwoAxesAndComesBackAfterBeingUnplugged) {
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
+        GTEST_SKIP() << SDL_GetError();
+    }
+    const int oneAxis = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 1, 0, 0);
+    ASSERT_GE(oneAxis, 0) << SDL_GetError();
+    EXPECT_FALSE(initJoystick()) << "no Y axis to drive with";
+    SDL_JoystickDetachVirtual(oneAxis);
+    releaseJoystick();
+
+    const int twoAxes = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 0, 0);
+    ASSERT_TRUE(initJoystick());
+    SDL_Joystick* stick = SDL_JoystickOpen(twoAxes);
+    SDL_JoystickSetVirtualAxis(stick, 0, -32768);
+    SDL_JoystickSetVirtualAxis(stick, 1, 32767);
+    SDL_JoystickUpdate();
+    pumpMessages();
+    EXPECT_FLOAT_EQ(axisX, -1.0f) << "a joystick reading takes over the axes";
+    EXPECT_FLOAT_EQ(axisY, 1.0f);
+
+    SDL_JoystickClose(stick);
+    SDL_JoystickDetachVirtual(twoAxes);
+    EXPECT_FALSE(pollJoystick()) << "unplugged";
+
+    const int again = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 0, 0);
+    SDL_Event added{};
+    added.type = SDL_JOYDEVICEADDED;
+    added.jdevice.which = again;
+    inspectInputMessage(added);
+    EXPECT_TRUE(pollJoystick()) << "plugged in again";
+
+    SDL_JoystickDetachVirtual(again);
+    releaseJoystick();
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
 }
 
 } // namespace
