@@ -60,6 +60,10 @@ nlohmann::json describe(const Model& model, bool loaded, nlohmann::json errors) 
             {"errors", std::move(errors)}};
 }
 
+void printReport(std::string_view message, std::string_view subject) {
+    std::fprintf(stderr, "%s\n", formatErrorText(message, subject).c_str());
+}
+
 int runModel(const std::vector<std::string>& args) {
     if (args.size() != 1) {
         std::fprintf(stderr, "usage: trundlebay-tool model FILE.a3f\n");
@@ -72,12 +76,12 @@ int runModel(const std::vector<std::string>& args) {
 
     nlohmann::json errors = nlohmann::json::array();
     setErrorSink([&errors](std::string_view message, std::string_view subject) {
-        std::fprintf(stderr, "%s\n", formatErrorText(message, subject).c_str());
+        printReport(message, subject);
         errors.push_back({{"message", message}, {"subject", subject}});
     });
     Model model;
     const bool loaded = loadModelFile(file.filename().string().c_str(), model);
-    setErrorSink({});
+    setErrorSink(printReport);
 
     std::printf("%s\n", describe(model, loaded, std::move(errors)).dump().c_str());
     return loaded ? 0 : 1;
