@@ -1,0 +1,27 @@
+// mediagen: writes every model, texture, track map, sound and the splash picture the game
+// reads into the media folder named on the command line. The same program always writes the
+// same bytes, and it never touches the player's settings file ("game.ini").
+#include "media_set.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: mediagen MEDIA_FOLDER\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        std::fprintf(stderr, "mediagen: cannot create %s: %s\n", folder.c_str(),
+                     error.message().c_str());
+        return 1;
+    }
+    using namespace tb::media;
+    const bool written = writeTextures(folder) && writeModels(folder) && writeTrackMaps(folder) &&
+                         writeSounds(folder) && writeSplash(folder);
+    return written ? 0 : 1;
+}
