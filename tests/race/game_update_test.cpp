@@ -1,4 +1,4 @@
-// The player's input into vehicle 0: mouse axes, and a joystick with its signed square.
+// The player's input into vehicle 0: mouse axes, or a joystick with its signed square.
 #include "race/race_fixture.h"
 
 #include "race/game_update.h"
@@ -33,21 +33,16 @@ class PlayerInputTest : public RaceFixture {
     int virtualIndex = -1;
 };
 
-TEST_F(PlayerInputTest, MouseAxesSteerAndTheUpperHalfDrivesForward) {
+TEST_F(PlayerInputTest, TheMouseDrivesUnlessAJoystickSteersWithItsSignedSquare) {
     axisX = -0.4f;
-    axisY = -0.8f;
+    axisY = -0.8f; // the upper half of the window drives forward
     playerInput();
     EXPECT_EQ(vehicles[0].steer, -0.4f);
     EXPECT_EQ(vehicles[0].throttle, 0.8f);
-}
-
-TEST_F(PlayerInputTest, AJoystickSteersWithTheSignedSquareOfItsAxis) {
     SDL_Joystick* stick = attachStick();
     if (!stick) {
         GTEST_SKIP() << "no virtual joystick: " << SDL_GetError();
     }
-    axisX = 0.9f;
-    axisY = 0.9f;
     const struct {
         Sint16 x, y;
         float steer, throttle;

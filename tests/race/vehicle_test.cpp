@@ -11,251 +11,139 @@ class DrivingTest : public RaceFixture {
   protected:
     void SetUp() override {
         RaceFixture::SetUp();
-        race.phase = Racing;
-        giveBody(0, {0.0f, 0.0f, 0.0f}, 0.0f);
+        race.phase = Countdown; // speeds untouched unless a test races
+        race.phaseTimer = 100.0f;
+        giveBody(0, {}, 0.0f);
+    }
+    // One frame from the given height and pitch, with the given speed and steer.
+    static void frameFrom(float y, float pitch, float speed, float steer) {
+        vehicleBody(0).position = {0.0f, y, 0.0f};
+        vehicleBody(0).rotation = {pitch, 0.0f, 0.0f};
+        vehicles[0].speed = speed;
+        vehicles[0].steer = steer;
+        updateVehicles();
     }
 };
 
 TEST_F(DrivingTest, SpeedApproachesTheThrottleTargetAndDecaysAboveIt) {
     Vehicle& v = vehicles[0];
-    v.throttle = 0.0f;
-    v.speed = 10.0f;
-    integrateDrive();
-    EXPECT_FLOAT_EQ(v.speed, 9.0f) << "forward speed with no throttle decays per frame";
-    v.speed = -10.0f;
-    integrateDrive();
-    EXPECT_FLOAT_EQ(v.speed, -10.0f) << "a reverse speed is below the target 0 and stays";
-
-    v.throttle = 0.5f;
-    v.speed = 60.0f;
-    integrateDrive();
-    EXPECT_FLOAT_EQ(v.speed, 54.0f);
-    integrateDrive();
-    EXPECT_FLOAT_EQ(v.speed, 48.6f);
-    integrateDrive();
-    EXPECT_FLOAT_EQ(v.speed, 48.6f + 4.0f * 0.5f * 0.03f) << "below 50 it climbs at 2 per s2";
-
-    v.throttle = -1.0f;
-    v.speed = 20.0f;
-    integrateDrive();
-    EXPECT_FLOAT_EQ(v.speed, 20.0f - 0.12f) << "reverse throttle brakes a forward speed";
-    v.speed = -60.0f;
-    integrateDrive();
-    EXPECT_FLOAT_EQ(v.speed, -54.0f) << "reverse top speed is 50";
-
     v.engineChannel = playableChannel();
-    v.throttle = 1.0f;
-    v.speed = 50.0f;
-    integrateDrive();
-    EXPECT_FLOAT_EQ(channelRate(v.engineChannel), (50.0f + 0.12f) * 0.03f) << "|speed| * dt";
-    v.speed = -200.0f;
-    integrateDrive();
-    EXPECT_FLOAT_EQ(channelRate(v.engineChannel), 4.0f) << "clamped at 4";
+    const struct {
+        float throttle, speed, after;
+    } steps[] = {
+        {0.0f, 10.0f, 9.0f},    {0.0f, -10.0f, -10.0f}, // reverse speed is below the target 0
+        {0.5f, 60.0f, 54.0f},   {0.5f, 54.0f, 48.6f},    {0.5f, 48.6f, 48.66f},
+        {-1.0f, 20.0f, 19.88f}, {-1.0f, -60.0f, -54.0f}, // braking; reverse top speed 50
+    };
+    for (const auto& s : steps) {
+        v.throttle = s.throttle;
+        v.speed = s.speed;
+        integrateDrive();
+        EXPECT_FLOAT_EQ(v.speed, s.after) << "throttle " << s.throttle << " speed " << s.speed;
+    }
+    EXPECT_FLOAT_EQ(channelRate(v.engineChannel), 54.0f * 0.03f) << "|speed| * dt";
     v.speed = 1.0f;
     integrateDrive();
-    EXPECT_FLOAT_EQ(channelRate(v.engineChannel), 0.25f) << "clamped at 0.25";
-
+    EXPECT_FLOAT_EQ(channelRate(v.engineChannel), 0.25f);
     v.jumpState = Airborne;
-    v.speed = 30.0f;
+    v.speed = 300.0f;
     integrateDrive();
-    EXPECT_FLOAT_EQ(v.speed, 30.0f) << "a flying jeepney keeps its speed";
-    EXPECT_FLOAT_EQ(channelRate(v.engineChannel), 0.25f) << "and its engine rate";
+    EXPECT_FLOAT_EQ(v.speed, 300.0f) << "a flying jeepney keeps its speed and engine rate";
+    EXPECT_FLOAT_EQ(channelRate(v.engineChannel), 0.25f);
 }
 
-TEST_F(DrivingTest, CountdownHoldsEverySpeedAtZero) {
+TEST_F(DrivingTest, CountdownHoldsSpeedsAtZeroWhileTheEnginesRev) {
     setRacePhase(Countdown);
     vehicles[0].engineChannel = playableChannel();
     vehicles[1].engineChannel = playableChannel();
-    for (int i = 0; i < VehicleCount; ++i) {
-        vehicles[i].throttle = i % 2 == 0 ? 1.0f : -1.0f;
-    }
+    vehicles[0].throttle = 1.0f;
+    vehicles[1].throttle = -1.0f;
     for (int frame = 0; frame < 100; ++frame) {
         updateVehicles();
     }
-    ASSERT_EQ(race.phase, Countdown);
-    for (int i = 0; i < VehicleCount; ++i) {
-        EXPECT_EQ(vehicles[i].speed, 0.0f) << "vehicle " << i;
-    }
-    EXPECT_FLOAT_EQ(channelRate(vehicles[0].engineChannel), 0.25f) << "full throttle revs low";
-    EXPECT_FLOAT_EQ(channelRate(vehicles[1].engineChannel), 3.0f) << "reverse revs high";
-    vehicles[0].throttle = 0.2f;
-    revEngines();
-    EXPECT_FLOAT_EQ(channelRate(vehicles[0].engineChannel), 0.6f);
-    const Vec3 start = vehicleBody(0).position;
-    EXPECT_NEAR(start.x, track.startPoint.x + 3.64f, 1e-4f);
-    // Only the slight nose-up pitch of full throttle creeps it forward, from the second frame.
-    EXPECT_NEAR(start.z, track.startPoint.z + 99.0f * 6.14f * (1.0f - std::cos(0.01f)), 1e-3f);
+    EXPECT_EQ(vehicles[0].speed, 0.0f);
+    EXPECT_EQ(vehicles[1].speed, 0.0f);
+    EXPECT_FLOAT_EQ(channelRate(vehicles[0].engineChannel), 0.25f);
+    EXPECT_FLOAT_EQ(channelRate(vehicles[1].engineChannel), 3.0f);
+    // Only the nose-up pitch of full throttle creeps it forward, from the second frame on.
+    EXPECT_NEAR(vehicleBody(0).position.z, 99.0f * 6.14f * (1.0f - std::cos(0.01f)), 1e-3f);
 }
 
-TEST_F(DrivingTest, SteeringMoveAtRestAndWithPitch) {
-    race.phase = Countdown;
-    race.phaseTimer = 100.0f;
-    Vehicle& v = vehicles[0];
+TEST_F(DrivingTest, SteeringMoveAtRestWithPitchAndWhileDriving) {
     Model& body = vehicleBody(0);
-    v.steer = 1.0f;
     body.rotation.yaw = 4.0f;
+    vehicles[0].steer = 1.0f;
     updateVehicles();
-    EXPECT_NEAR(body.position.x, 0.0f, 1e-5f) << "at speed 0 a level jeepney stays put";
-    EXPECT_NEAR(body.position.z, 0.0f, 1e-5f);
-    EXPECT_NEAR(body.rotation.yaw, 4.0f - 6.2831853f, 1e-5f) << "yaw is brought into -pi..pi";
+    EXPECT_NEAR(body.position.z, 0.0f, 1e-5f) << "at speed 0 a level jeepney stays put";
+    EXPECT_NEAR(body.rotation.yaw, 4.0f - 6.2831853f, 1e-5f) << "yaw kept within -pi..pi";
 
-    // A pitched jeepney moves even at rest: the rear axle swings under the front one.
-    v.steer = 0.0f;
-    v.jumpState = Airborne;
-    body.position = {0.0f, 5.0f, 0.0f};
-    body.rotation = {0.3f, 0.0f, 0.0f};
-    updateVehicles();
+    vehicles[0].jumpState = Airborne; // pitched at rest, the rear axle swings under the front
+    frameFrom(5.0f, 0.3f, 0.0f, 0.0f);
     EXPECT_NEAR(body.position.y, 5.0f - 6.14f * std::sin(0.3f), 1e-4f);
     EXPECT_NEAR(body.position.z, 6.14f * (1.0f - std::cos(0.3f)), 1e-4f);
-    EXPECT_NEAR(body.rotation.pitch, 0.3f + 0.25f * 0.03f, 1e-6f) << "the nose drops in flight";
 
-    // Driving: a level jeepney advances speed * dt along the steered heading.
-    v.jumpState = Grounded;
-    body.position = {};
-    body.rotation = {};
-    v.speed = 10.0f;
-    v.steer = 0.0f;
-    updateVehicles();
+    vehicles[0].jumpState = Grounded;
+    frameFrom(0.0f, 0.0f, 10.0f, 0.0f);
     EXPECT_NEAR(body.position.z, 0.3f, 1e-5f);
-    v.steer = 1.0f; // positive steer turns right: the yaw goes down
-    updateVehicles();
-    EXPECT_LT(body.rotation.yaw, 0.0f);
-    EXPECT_LT(body.position.x, 0.0f);
+    frameFrom(0.0f, 0.0f, 10.0f, 1.0f);
+    EXPECT_LT(body.rotation.yaw, 0.0f) << "positive steer turns right";
+    EXPECT_NEAR(body.rotation.roll, -0.1f * 10.0f * 1.0f * 0.03f, 1e-6f) << "the lean";
 }
 
 TEST_F(DrivingTest, RoughGroundSlowsAndIsFlagged) {
-    race.phase = Countdown;
-    race.phaseTimer = 100.0f;
     makeGrid(5, 5, Open);
-    setCellAt(0.0f, 0.0f, Rough);
-    Vehicle& v = vehicles[0];
-    v.speed = 20.0f;
-    vehicleBody(0).position = {};
-    updateVehicles();
-    EXPECT_FLOAT_EQ(v.speed, 20.0f * 0.985f);
-    EXPECT_TRUE(v.roughGround);
-
-    setCellAt(0.0f, 0.0f, VeryRough);
-    v.speed = 20.0f;
-    vehicleBody(0).position = {};
-    updateVehicles();
-    EXPECT_FLOAT_EQ(v.speed, 20.0f * 0.985f * 0.97f);
-    EXPECT_TRUE(v.roughGround);
-
-    setCellAt(0.0f, 0.0f, Open);
-    v.speed = 20.0f;
-    vehicleBody(0).position = {};
-    updateVehicles();
-    EXPECT_FLOAT_EQ(v.speed, 20.0f);
-    EXPECT_FALSE(v.roughGround);
-
-    v.speed = 20.0f;
-    vehicleBody(0).position = {500.0f, 0.0f, 500.0f};
-    v.roughGround = true;
-    updateVehicles();
-    EXPECT_FALSE(v.roughGround) << "outside the grid there is no rough ground";
-}
-
-TEST_F(DrivingTest, GroundedStanceAndLean) {
-    Vehicle& v = vehicles[0];
-    Model& body = vehicleBody(0);
-    body.position.y = 0.5f;
-    v.throttle = 1.0f;
-    v.speed = 20.0f;
-    v.steer = 0.5f;
-    updateVehicles();
-    EXPECT_EQ(body.position.y, 0.0f);
-    EXPECT_FLOAT_EQ(body.rotation.pitch, -0.01f) << "the nose lifts under throttle";
-    EXPECT_NEAR(body.rotation.roll, -0.1f * v.speed * 0.5f * 0.03f, 1e-6f);
-    EXPECT_FLOAT_EQ(body.transform[12], body.position.x) << "transform rebuilt from the pose";
-    EXPECT_FLOAT_EQ(body.transform[14], body.position.z);
+    const struct {
+        int code;
+        float factor;
+        bool rough;
+    } grounds[] = {{Rough, 0.985f, true},
+                   {VeryRough, 0.985f * 0.97f, true},
+                   {Open, 1.0f, false},
+                   {RampZone + 3, 1.0f, false}}; // a zone of a ramp that was never placed
+    for (const auto& g : grounds) {
+        setCellAt(0.0f, 0.0f, g.code);
+        vehicles[0].jumpState = OnRamp;
+        frameFrom(0.0f, 0.0f, 20.0f, 0.0f);
+        EXPECT_FLOAT_EQ(vehicles[0].speed, 20.0f * g.factor) << "code " << g.code;
+        EXPECT_EQ(vehicles[0].roughGround, g.rough) << "code " << g.code;
+        EXPECT_EQ(vehicles[0].jumpState, Grounded) << "no ramp under it, code " << g.code;
+    }
 }
 
 TEST_F(DrivingTest, AirborneSteersAtAnEighthAndLandsOnOpenGround) {
-    Vehicle& v = vehicles[0];
-    Model& body = vehicleBody(0);
-    v.jumpState = Airborne;
-    body.position.y = 3.0f;
-    v.speed = 20.0f;
-    v.steer = 1.0f;
-    updateVehicles();
-    EXPECT_FLOAT_EQ(v.steer, 0.125f);
-    EXPECT_NEAR(body.rotation.roll, -0.1f * 20.0f * 0.125f * 0.03f, 1e-6f)
-        << "the lean uses the reduced steer";
-    EXPECT_EQ(v.jumpState, Airborne);
-
-    body.position.y = 0.02f;
-    body.rotation.pitch = 0.2f;
-    updateVehicles();
-    EXPECT_EQ(v.jumpState, Grounded) << "the nose-down pitch carried it below the ground";
-    EXPECT_EQ(body.rotation.pitch, 0.0f);
-}
-
-TEST_F(DrivingTest, RampZoneWithoutAPlacedRampIsNoRamp) {
-    makeGrid(5, 5, Open);
-    setCellAt(0.0f, 0.0f, RampZone + 3); // no ramp 3 is placed
-    Vehicle& v = vehicles[0];
-    v.jumpState = OnRamp;
-    vehicleBody(0).position = {0.0f, 0.0f, 0.0f};
-    updateVehicles();
-    EXPECT_EQ(v.jumpState, Grounded);
-    EXPECT_EQ(vehicleBody(0).position.y, 0.0f);
+    vehicles[0].jumpState = Airborne;
+    frameFrom(3.0f, 0.0f, 20.0f, 1.0f);
+    EXPECT_FLOAT_EQ(vehicles[0].steer, 0.125f);
+    EXPECT_NEAR(vehicleBody(0).rotation.roll, -0.1f * 20.0f * 0.125f * 0.03f, 1e-6f);
+    EXPECT_NEAR(vehicleBody(0).rotation.pitch, 0.25f * 0.03f, 1e-6f) << "the nose drops";
+    frameFrom(0.02f, 0.2f, 20.0f, 0.0f);
+    EXPECT_EQ(vehicles[0].jumpState, Grounded);
+    EXPECT_EQ(vehicleBody(0).rotation.pitch, 0.0f);
 }
 
 TEST_F(DrivingTest, WheelsFollowTheBodyAndStayOnTheGround) {
-    Vehicle& v = vehicles[0];
     Model& body = vehicleBody(0);
-    body.position = {10.0f, 0.0f, -4.0f};
-    body.rotation = {0.0f, 1.570795f, 0.0f};
-    composeRotation(body.rotation, body.position, body.transform);
-    v.speed = 10.0f;
-    v.steer = 1.0f;
-    v.wheelSpin = 0.0f;
+    giveBody(0, {10.0f, 0.0f, -4.0f}, 1.570795f);
+    vehicles[0].speed = 10.0f;
+    vehicles[0].steer = 1.0f;
     updateWheels();
-    EXPECT_FLOAT_EQ(v.wheelSpin, 0.3f);
-    EXPECT_FLOAT_EQ(v.wheelSteer, -0.5f);
     for (int k = 0; k < 4; ++k) {
         const Vec3 mount = wheelMount(k);
-        const Vec3 expected = transformPoint(body.transform, mount.x, mount.y, mount.z);
+        const Vec3 at = transformPoint(body.transform, mount.x, mount.y, mount.z);
         const Mat4& w = vehicleWheel(0, k).transform;
-        EXPECT_NEAR(w[12], expected.x, 1e-4f) << "wheel " << k;
-        EXPECT_NEAR(w[13], expected.y, 1e-4f) << "wheel " << k;
-        EXPECT_NEAR(w[14], expected.z, 1e-4f) << "wheel " << k;
+        EXPECT_NEAR(std::hypot(w[12] - at.x, w[13] - at.y, w[14] - at.z), 0.0f, 1e-4f) << k;
+        EXPECT_NEAR(w[0],
+                    k < 2
+                        ? body.transform[0]
+                        : std::cos(-0.5f) * body.transform[0] - std::sin(-0.5f) * body.transform[8],
+                    1e-5f)
+            << "rear axles stay the body's x axis, front ones turn by -steer / 2; wheel " << k;
     }
-    EXPECT_NEAR(wheelMount(3).z, WheelBase, 1e-6f);
-    // The rear wheel rolls about the body's x axis; its axle stays the body's x axis.
-    const Mat4& rear = vehicleWheel(0, 0).transform;
-    EXPECT_NEAR(rear[0], body.transform[0], 1e-5f);
-    EXPECT_NEAR(rear[2], body.transform[2], 1e-5f);
-    // The front wheel is turned by wheelSteer: its axle is no longer the body's.
-    const Mat4& front = vehicleWheel(0, 2).transform;
-    const Mat4 steered = multiplyAffine(body.transform, [] {
-        Mat4 m{};
-        composeRotation({0.3f, -0.5f, 0.0f}, wheelMount(2), m);
-        return m;
-    }());
-    for (int e = 0; e < 16; ++e) {
-        EXPECT_NEAR(front[e], steered[e], 1e-5f) << "element " << e;
-    }
-
+    EXPECT_NEAR(vehicleWheel(0, 0).transform[5], std::cos(0.3f), 1e-5f) << "rolled by 0.3";
     body.transform[13] = -0.3f;
     updateWheels();
     for (int k = 0; k < 4; ++k) {
         EXPECT_FLOAT_EQ(vehicleWheel(0, k).transform[13], 0.66f) << "wheel " << k;
-    }
-}
-
-TEST(RotateByAngles, MatchesTheRotationOfThePoseMatrix) {
-    const Angles angles[] = {{0.3f, -1.2f, 0.4f}, {-0.7f, 2.5f, -0.2f}, {0.0f, 3.0f, 1.0f}};
-    const Vec3 v{0.4f, -1.3f, 2.2f};
-    for (const Angles& a : angles) {
-        Mat4 m{};
-        composeRotation(a, {}, m);
-        const Vec3 expected = transformPoint(m, v.x, v.y, v.z);
-        const Vec3 r = rotateByAngles(v, a.pitch, a.yaw, a.roll);
-        EXPECT_NEAR(r.x, expected.x, 1e-5f);
-        EXPECT_NEAR(r.y, expected.y, 1e-5f);
-        EXPECT_NEAR(r.z, expected.z, 1e-5f);
     }
 }
 
