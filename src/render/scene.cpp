@@ -4,11 +4,14 @@
 #include "race/camera.h"
 #include "render/overlay.h"
 #include "render/sparks.h"
+#include "shell/app_state.h"
 #include "shell/random.h"
 #include "shell/settings.h"
 #include "track/track_grid.h"
 
 #include <GL/gl.h>
+
+#include <algorithm>
 
 namespace tb {
 namespace {
@@ -36,12 +39,30 @@ Vec3 sparkBaseVelocity() {
     return {x, y, z};
 }
 
+// A directional light (w = 0) takes the object's z axis, any other its position; a spot light
+// (w = 2) also points along the z axis.
+void followAttachedObject(int index, Light& light) {
+    const Mat4& t = light.attachedObject->transform;
+    const float* source = light.position[3] == 0.0f ? &t[8] : &t[12];
+    std::copy(source, source + 3, light.position);
+    const GLenum id = static_cast<GLenum>(GL_LIGHT0 + index);
+    if (light.position[3] == 2.0f) {
+        glLightfv(id, GL_SPOT_DIRECTION, &t[8]);
+    }
+    glLightfv(id, GL_POSITION, light.position);
+}
+
 } // namespace
 
 void setUpView() {
     glMultMatrixf(camera.viewMatrix.data());
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    for (int i = 0; i < std::min(app.lightCount, LightSlots); ++i) {
+        if (app.lights[i].attachedObject != nullptr) {
+            followAttachedObject(i, app.lights[i]);
+        }
+    }
 }
 
 void renderScene() {
