@@ -13,7 +13,7 @@ constexpr std::uint32_t PlayingBit = 1;
 constexpr int RingValues = RingBlocks * BlockValues;
 constexpr float SecondsPerUnit = 0.01f; // sound travels 100 units a second
 constexpr float DopplerPerUnit = 0.1f;
-constexpr float HistoryAverage = 1.0f / EarLeadMax;
+constexpr float HistoryAverage = 1.0f / FilterLength;
 constexpr int OutputPeak = 32767;
 constexpr Vec3 DefaultForward{0.0f, 0.0f, 1.0f};
 
@@ -62,6 +62,18 @@ float lengthOf(const Vec3& v) {
     return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
 }
 
+// The mixer's playback state as a start leaves it.
+void resetPlayback(SoundChannel& c) {
+    c.position = 0;
+    c.dryGain = 1.0f;
+    c.muffle = 0.0f;
+    c.leadLeft = c.leadRight = 0;
+    c.historyLeft.fill(0);
+    c.historyRight.fill(0);
+    c.historyIndexLeft = c.historyIndexRight = 0;
+    c.historySumLeft = c.historySumRight = 0;
+}
+
 void resetChannel(SoundChannel& c) {
     c.ownedSamples.reset();
     c.samples = nullptr;
@@ -77,14 +89,7 @@ void resetChannel(SoundChannel& c) {
     c.rate = 1.0f;
     c.lastDistance = 0.0f;
     c.gainRight = c.gainLeft = 0.0f;
-    c.leadRight = c.leadLeft = 0;
-    c.position = 0;
-    c.dryGain = 1.0f;
-    c.muffle = 0.0f;
-    c.historyLeft.fill(0);
-    c.historyRight.fill(0);
-    c.historyIndexLeft = c.historyIndexRight = 0;
-    c.historySumLeft = c.historySumRight = 0;
+    resetPlayback(c);
 }
 
 // The next free channel, or null when the table is full. Only the game thread appends.
@@ -107,14 +112,7 @@ void beginPlayback(SoundChannel& c, std::uint32_t starts) {
     c.startsMixed = starts;
     c.rate = c.baseRate.load(std::memory_order_relaxed);
     c.lastDistance = c.startDistance.load(std::memory_order_relaxed);
-    c.position = 0;
-    c.dryGain = 1.0f;
-    c.muffle = 0.0f;
-    c.leadLeft = c.leadRight = 0;
-    c.historyLeft.fill(0);
-    c.historyRight.fill(0);
-    c.historyIndexLeft = c.historyIndexRight = 0;
-    c.historySumLeft = c.historySumRight = 0;
+    resetPlayback(c);
 }
 
 // Clears the playing flag unless the game thread has restarted the sound meanwhile.
@@ -131,10 +129,10 @@ int truncatedIndex(float at) {
     return static_cast<int>(std::clamp(at, -2147483648.0f, 2147483520.0f));
 }
 
-int filtered(int value, std::array<std::int16_t, EarLeadMax>& history, int& index, int& sum) {
+int filtered(int value, std::array<std::int16_t, FilterLength>& history, int& index, int& sum) {
     sum += value - history[index];
     history[index] = static_cast<std::int16_t>(value);
-    index = (index + 1) % EarLeadMax;
+    index = (index + 1) % FilterLength;
     return sum;
 }
 
@@ -187,16 +185,21 @@ void silence(SoundChannel& c) {
     c.gainLeft = c.gainRight = 0.0f;
 }
 
+// Within 0 ... 1, and 0 for a value that is not a number: a forward vector a little longer
+// than a unit, or a broken one, must never push the ear lead out of the margin.
+float unitWeight(float v) {
+    return v >= 1.0f ? 1.0f : (v > 0.0f ? v : 0.0f);
+}
+
 void placeAround(SoundChannel& c, const Vec3& offset, float attenuation) {
     const float flat = std::sqrt(offset.x * offset.x + offset.z * offset.z);
     const Vec3 n = flat > 0.0f ? Vec3{offset.x / flat, 0.0f, offset.z / flat} : Vec3{};
     const Vec3 f = listenerForward();
     const float dot = f.x * n.x + f.z * n.z;
     const float side = n.z * f.x - n.x * f.z;
-    c.muffle = dot < 0.0f ? std::min(-dot, 1.0f) : 0.0f;
+    c.muffle = unitWeight(-dot);
     c.dryGain = 1.0f - c.muffle;
-    // A forward vector a little longer than a unit must not push the lead out of the margin.
-    const float a = std::min(std::fabs(dot), 1.0f);
+    const float a = unitWeight(std::fabs(dot));
     const float nearGain = attenuation;
     const float farGain = attenuation * a;
     const int lead = static_cast<int>((1.0f - a) * EarLeadMax);

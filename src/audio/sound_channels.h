@@ -20,6 +20,8 @@ constexpr int BlockValues = 2 * BlockFrames;
 constexpr int RingBlocks = 32;
 // Samples kept free at the end of every sound: the far ear reads up to this many ahead.
 constexpr int EarLeadMax = 16;
+// Values in the moving average that muffles a sound behind the listener.
+constexpr int FilterLength = 16;
 // Sounds of this many samples or fewer are never mixed.
 constexpr int ShortestMixable = EarLeadMax;
 // Code for a load or variant that finds no free channel.
@@ -54,8 +56,8 @@ struct SoundChannel {
     int position = 0;
     float dryGain = 1.0f;
     float muffle = 0.0f;
-    std::array<std::int16_t, EarLeadMax> historyLeft{};
-    std::array<std::int16_t, EarLeadMax> historyRight{};
+    std::array<std::int16_t, FilterLength> historyLeft{};
+    std::array<std::int16_t, FilterLength> historyRight{};
     int historyIndexLeft = 0;
     int historyIndexRight = 0;
     int historySumLeft = 0;

@@ -63,6 +63,11 @@ class MixerTest : public ::testing::Test {
         return block;
     }
     static void advanceMilliseconds(std::uint32_t ms) { fakeMilliseconds += ms; }
+    // Starts a sound at rate 1 and waits until anything within 200 units has arrived.
+    static void startHeard(int c, bool looping, const Vec3* source) {
+        playSound(c, looping, source, 1.0f);
+        advanceMilliseconds(2000);
+    }
 
     Vec3 ear{0.0f, 0.0f, 0.0f};
     Vec3 forward{0.0f, 0.0f, 1.0f};
