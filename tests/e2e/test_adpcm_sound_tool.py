@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""trundlebay-tool sound: the JSON and exit codes, and the samples it dumps, which must be what
+ffmpeg decodes from the same ADPCM and 8-bit files."""
+import argparse
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+
+def run(*command):
+    return subprocess.run(list(command), capture_output=True, timeout=60, check=True)
+
+
+def sound(tool, *args):
+    done = subprocess.run([tool, "sound", *args], capture_output=True, text=True, timeout=30)
+    result = json.loads(done.stdout) if done.stdout.strip() else None
+    return done.returncode, result, done.stderr
+
+
+def ffmpeg_samples(path):
+    return run("ffmpeg", "-nostdin", "-loglevel", "error", "-i", path, "-f", "s16le",
+               "-c:a", "pcm_s16le", "-").stdout
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    tool = os.path.join(os.path.abspath(parser.parse_args().build), "trundlebay-tool")
+    failures = []
+
+    def expect(ok, what):
+        print(("ok   " if ok else "FAIL ") + what)
+        if not ok:
+            failures.append(what)
+
+    with tempfile.TemporaryDirectory() as folder:
+        source = os.path.join(folder, "source.wav")
+        run("sox", "-V1", "-n", "-r", "11025", "-c", "2", source, "synth", "0.9",
+            "sine", "300-2500", "brownnoise")
+        files = {
+            "ffmpeg stereo ADPCM": ["ffmpeg", "-nostdin", "-loglevel", "error", "-i", source,
+                                    "-c:a", "adpcm_ms", "-block_size", "512"],
+            "sox mono ADPCM": ["sox", "-V1", source, "-c", "1", "-e", "ms-adpcm"],
+            "sox 8-bit PCM": ["sox", "-V1", source, "-c", "1", "-b", "8", "-e", "unsigned"],
+        }
+        for name, command in files.items():
+            path = os.path.join(folder, name.replace(" ", "-") + ".wav")
+            raw = path + ".raw"
+            run(*command, path)
+            code, result, _ = sound(tool, path, "--raw", raw)
+            expected = ffmpeg_samples(path)
+            with open(raw, "rb") as f:
+                dumped = f.read()
+            expect(code == 0 and result == {"code": 0, "length": len(expected) // 2},
+                   "%s: channel 0 with ffmpeg's sample count (%s)" % (name, result))
+            expect(dumped == expected, "%s: the dumped samples are ffmpeg's" % name)
+
+        code, result, stderr = sound(tool, os.path.join(folder, "absent.wav"))
+        expect(code == 1 and result == {"code": -1, "length": 0}, "absent file: code -1")
+        expect("Could not open file:" in stderr and "absent.wav" in stderr,
+               "absent file: the message names it")
+        broken = os.path.join(folder, "broken.wav")
+        with open(broken, "wb") as f:
+            f.write(b"RIFF\0\0\0\0WAVEfmt \x33\0\0\0")
+        code, result, _ = sound(tool, broken, "--raw", broken + ".raw")
+        expect(code == 1 and result["code"] == -4 and not os.path.exists(broken + ".raw"),
+               "format chunk over 50 bytes: -4 and nothing dumped")
+        code, _, stderr = sound(tool)
+        expect(code == 2 and "usage" in stderr, "no file: usage")
+
+    print("failures:", len(failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
