@@ -1,14 +1,27 @@
-// Trundlebay: the launcher, then the game window running frames until the player quits.
+// Trundlebay: the launcher, then the level, then the game window running frames until the
+// player quits.
+#include "race/game_update.h"
+#include "render/scene.h"
 #include "shell/main_loop.h"
 #include "shell/startup.h"
+#include "track/level.h"
 
 namespace {
 
 constexpr tb::Colour ClearColour{0.13f, 0.16f, 0.1f, 0.0f};
 
-// One frame between the clear and the swap. The level's update, view set-up and scene render
-// belong here once the level is loaded after start-up.
-void runFrame() {}
+// One frame between the clear and the swap.
+void runFrame() {
+    tb::update();
+    tb::setUpView();
+    tb::renderScene();
+}
+
+int finish(int exitCode) {
+    tb::unloadLevel();
+    tb::runExitSteps();
+    return exitCode;
+}
 
 } // namespace
 
@@ -17,7 +30,9 @@ int main() {
         tb::runExitSteps();
         return -1;
     }
+    if (!tb::loadLevel()) {
+        return finish(-1);
+    }
     tb::runMainLoop(runFrame);
-    tb::runExitSteps();
-    return 0;
+    return finish(0);
 }
