@@ -337,7 +337,7 @@ Mesh kubo() {
             bamboo, true, true);
     // Bamboo ladder up to the door.
     for (const float x : {-0.6f, 0.6f}) {
-        addTube(m, {{{x, 0.0f, 5.6f}, 0.08f, 0.08f}, {{x, 2.6f, 3.25f}, 0.08f, 0.08f}}, 6,
+        addTube(m, {{{x, 0.08f, 5.55f}, 0.08f, 0.08f}, {{x, 2.6f, 3.25f}, 0.08f, 0.08f}}, 6,
                 {0, 1, 0}, bamboo, false, false);
     }
     for (int rung = 1; rung <= 4; ++rung) {
