@@ -70,8 +70,8 @@ def fresh_start_shows_defaults_and_saves_nine_lines(game):
     window = start_from_launcher(game)
     check((window.width, window.height) == (640, 480), "game window is %r" % window)
     frame = game.screenshot(window, "game.png")
-    check(colour_close(frame.pixel(320, 240), harness.CLEAR_COLOUR),
-          "frames are not cleared to the clear colour: %r" % (frame.pixel(320, 240),))
+    samples = {frame.pixel(x, y) for x in range(10, 640, 40) for y in range(10, 480, 40)}
+    check(len(samples) > 8, "the game window shows no scene: %r" % (samples,))
 
     game.key("q", window)
     check(game.wait_exit() == 0, "Q should end the game with exit code 0")
