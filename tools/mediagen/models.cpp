@@ -173,7 +173,7 @@ bool writeSkyAndField(const std::string& folder) {
                                   VertexLayout::PositionTexcoords)) &&
            writeModelFile(folder + "/field.a3f",
                           modelOf("Grass field, drawn at scale (1500, 0, 1500) just below the "
-                                  "ground plane; the grass repeats every 32 units.",
+                                  "ground plane; the grass repeats every 64 units.",
                                   field(), {{1500.0f, 0.0f, 1500.0f}, 0.0f},
                                   texturedMaterial("grass", "field.jpg"),
                                   VertexLayout::PositionTexcoords));
@@ -181,9 +181,13 @@ bool writeSkyAndField(const std::string& folder) {
 
 // --- the jeepney and its wheel ---------------------------------------------------------------
 
-BoxFaces facesOf(TexRect all) {
-    return allFaces(all);
-}
+// Heights of the jeepney's parts. The roof stays below the chase camera's 3 units, so the
+// camera looks over the jeepney in front; at the start it stands above the hood of the
+// jeepney beside the player's that faces the other way.
+constexpr float Sill = 0.95f;    // bottom of the body panels
+constexpr float BeltLine = 1.7f; // top of the bonnet, foot of the windshield
+constexpr float Eaves = 2.45f;   // top of the cab, foot of the roof
+constexpr float RoofTop = 2.62f;
 
 Mesh jeepney() {
     using namespace jeepney;
@@ -191,51 +195,50 @@ Mesh jeepney() {
     Mesh m;
     const TexRect paint = t.of(Paint), chrome = t.of(Chrome), dark = t.of(Dark);
     // Cab: the long passenger body, its open back towards -z.
-    addBox(m, {-1.5f, 1.0f, -2.1f}, {1.5f, 2.85f, 4.55f},
+    addBox(m, {-1.5f, Sill, -2.1f}, {1.5f, Eaves, 4.55f},
            {t.of(Side), t.of(Side), std::nullopt, std::nullopt, dark, t.of(Rear)});
-    addQuad(m, {-1.45f, 2.84f, 4.56f}, {-1.45f, 1.9f, 4.56f}, {1.45f, 1.9f, 4.56f},
-            {1.45f, 2.84f, 4.56f}, t.of(Windshield));
+    addQuad(m, {-1.45f, Eaves - 0.01f, 4.56f}, {-1.45f, BeltLine, 4.56f}, {1.45f, BeltLine, 4.56f},
+            {1.45f, Eaves - 0.01f, 4.56f}, t.of(Windshield));
     // Roof with a visor over the windshield, and the route board on it.
-    addBox(m, {-1.62f, 2.85f, -2.15f}, {1.62f, 3.08f, 4.85f},
+    addBox(m, {-1.62f, Eaves, -2.15f}, {1.62f, RoofTop, 4.85f},
            {paint, paint, t.of(Roof), dark, paint, paint});
-    addBox(m, {-1.25f, 3.08f, 4.4f}, {1.25f, 3.45f, 4.62f},
+    addBox(m, {-1.25f, RoofTop, 4.4f}, {1.25f, RoofTop + 0.28f, 4.62f},
            {paint, paint, paint, std::nullopt, t.of(Sign), t.of(Sign)});
     // Bonnet, falling slightly to the grille.
     addHexahedron(
         m,
-        {V3{-1.15f, 1.0f, 4.55f}, V3{1.15f, 1.0f, 4.55f}, V3{-1.15f, 1.92f, 4.55f},
-         V3{1.15f, 1.92f, 4.55f}, V3{-1.1f, 1.0f, 7.05f}, V3{1.1f, 1.0f, 7.05f},
-         V3{-1.1f, 1.72f, 7.05f}, V3{1.1f, 1.72f, 7.05f}},
+        {V3{-1.15f, Sill, 4.55f}, V3{1.15f, Sill, 4.55f}, V3{-1.15f, BeltLine, 4.55f},
+         V3{1.15f, BeltLine, 4.55f}, V3{-1.1f, Sill, 7.05f}, V3{1.1f, Sill, 7.05f},
+         V3{-1.1f, BeltLine - 0.16f, 7.05f}, V3{1.1f, BeltLine - 0.16f, 7.05f}},
         {t.of(HoodSide), t.of(HoodSide), t.of(HoodTop), std::nullopt, t.of(Grille), std::nullopt});
-    // Fenders over the wheels.
     for (const float side : {-1.0f, 1.0f}) {
-        const float inner = 1.1f * side, outer = 1.74f * side;
-        addBox(m, {std::fmin(inner, outer), 1.05f, 5.3f}, {std::fmax(inner, outer), 1.55f, 7.0f},
+        // Fenders over the wheels (whose tops are at 1.32).
+        const float inner = 1.1f * side, outer = 1.74f * side, cabSide = 1.49f * side;
+        addBox(m, {std::fmin(inner, outer), 1.0f, 5.3f}, {std::fmax(inner, outer), 1.42f, 7.0f},
                {t.of(Fender), t.of(Fender), t.of(Fender), std::nullopt, paint, dark});
-        const float cabSide = 1.49f * side;
-        addBox(m, {std::fmin(cabSide, outer), 1.2f, -0.85f},
-               {std::fmax(cabSide, outer), 1.44f, 0.85f},
+        addBox(m, {std::fmin(cabSide, outer), 1.33f, -0.85f},
+               {std::fmax(cabSide, outer), 1.4f, 0.85f},
                {t.of(Fender), t.of(Fender), t.of(Fender), dark, paint, paint});
         // Running board between the wheels.
-        addBox(m, {std::fmin(cabSide, 1.66f * side), 0.85f, 0.95f},
-               {std::fmax(cabSide, 1.66f * side), 0.98f, 5.2f}, facesOf(chrome));
+        addBox(m, {std::fmin(cabSide, 1.66f * side), 0.8f, 0.95f},
+               {std::fmax(cabSide, 1.66f * side), 0.92f, 5.2f}, allFaces(chrome));
         // Mirror on its arm, and a tall antenna with a pennant on the fender.
-        addBox(m, {std::fmin(1.5f * side, 1.84f * side), 2.12f, 4.48f},
-               {std::fmax(1.5f * side, 1.84f * side), 2.18f, 4.54f}, facesOf(chrome));
-        addBox(m, {std::fmin(1.84f * side, 1.95f * side), 1.95f, 4.45f},
-               {std::fmax(1.84f * side, 1.95f * side), 2.45f, 4.6f}, facesOf(dark));
+        addBox(m, {std::fmin(1.5f * side, 1.84f * side), 1.85f, 4.48f},
+               {std::fmax(1.5f * side, 1.84f * side), 1.91f, 4.54f}, allFaces(chrome));
+        addBox(m, {std::fmin(1.84f * side, 1.95f * side), 1.7f, 4.45f},
+               {std::fmax(1.84f * side, 1.95f * side), 2.15f, 4.6f}, allFaces(dark));
         const float ax = 1.55f * side;
-        addBox(m, {ax - 0.03f, 1.55f, 6.75f}, {ax + 0.03f, 3.9f, 6.81f}, facesOf(chrome));
-        addTwoSidedQuad(m, {ax, 3.9f, 6.78f}, {ax, 3.6f, 6.78f}, {ax, 3.75f, 6.2f},
-                        {ax, 3.75f, 6.2f}, paint);
+        addBox(m, {ax - 0.03f, 1.42f, 6.75f}, {ax + 0.03f, 3.5f, 6.81f}, allFaces(chrome));
+        addTwoSidedQuad(m, {ax, 3.5f, 6.78f}, {ax, 3.2f, 6.78f}, {ax, 3.35f, 6.2f},
+                        {ax, 3.35f, 6.2f}, paint);
     }
     // Under the body, the bumpers, and the chrome horse on the bonnet.
-    addBox(m, {-1.2f, 0.55f, -1.9f}, {1.2f, 1.0f, 7.0f},
+    addBox(m, {-1.2f, 0.5f, -1.9f}, {1.2f, Sill, 7.0f},
            {dark, dark, std::nullopt, dark, dark, dark});
-    addBox(m, {-1.6f, 0.7f, 7.05f}, {1.6f, 1.05f, 7.4f}, facesOf(chrome));
-    addBox(m, {-1.55f, 0.75f, -2.12f}, {1.55f, 1.0f, -1.85f}, facesOf(chrome));
-    addBox(m, {-0.05f, 1.72f, 6.45f}, {0.05f, 2.0f, 6.95f}, facesOf(chrome));
-    addBox(m, {-0.05f, 1.95f, 6.75f}, {0.05f, 2.2f, 7.05f}, facesOf(chrome));
+    addBox(m, {-1.6f, 0.65f, 7.05f}, {1.6f, 0.98f, 7.4f}, allFaces(chrome));
+    addBox(m, {-1.55f, 0.7f, -2.12f}, {1.55f, 0.95f, -1.85f}, allFaces(chrome));
+    addBox(m, {-0.05f, 1.58f, 6.45f}, {0.05f, 1.85f, 6.95f}, allFaces(chrome));
+    addBox(m, {-0.05f, 1.8f, 6.75f}, {0.05f, 2.05f, 7.05f}, allFaces(chrome));
     return m;
 }
 
@@ -436,6 +439,10 @@ Mesh arch() {
     }
     addBox(m, {-6.8f, 7.4f, -0.3f}, {6.8f, 9.9f, 0.3f},
            {cap, cap, cap, cap, t.of(BannerBack), t.of(BannerStart)});
+    // The builder lays no street tile on the arch's cell: the arch brings its own stretch of
+    // road, with the start line across it.
+    addBox(m, {-TileHalf, 0, -TileHalf}, {TileHalf, RoadHeight, TileHalf},
+           {std::nullopt, std::nullopt, t.of(Road), std::nullopt, std::nullopt, std::nullopt});
     addTwoSidedQuad(m, {-4.5f, 12.4f, 0}, {-4.5f, 9.9f, 0}, {4.5f, 9.9f, 0}, {4.5f, 12.4f, 0},
                     t.of(Crown));
     for (const float z : {-0.7f, 0.7f}) {

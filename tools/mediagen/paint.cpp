@@ -46,57 +46,53 @@ void cutOut(cairo_t* cr) {
     cairo_restore(cr);
 }
 
+// The panel spans the cab from its sill to the roof: windows over the top 42 %, the name
+// below them (clear of the flare over the rear wheel), sweeping stripes along the bottom.
 void paintJeepneySide(cairo_t* cr, double w, double h, const Livery& livery) {
     const Rgb chrome{205, 210, 215};
-    // Lower panel in the livery colour, window band above, chrome trims between.
     fillRect(cr, 0, 0, w, h, livery.body);
-    const double windowTop = h * 0.05, windowBottom = h * 0.44;
-    fillRect(cr, 0, 0, w, h * 0.045, chrome);
-    fillRect(cr, 0, windowBottom, w, h * 0.06, chrome);
-    fillRect(cr, 0, h * 0.965, w, h * 0.035, chrome);
+    const double windowTop = h * 0.04, windowBottom = h * 0.42;
+    fillRect(cr, 0, 0, w, windowTop, chrome);
+    fillRect(cr, 0, windowBottom, w, h * 0.05, chrome);
+    fillRect(cr, 0, h * 0.96, w, h * 0.04, chrome);
     // Open windows between the roof posts, passengers' heads inside.
     const int windows = 7;
     const double post = w * 0.018;
     const double span = (w - post) / windows;
+    const double band = windowBottom - windowTop;
     for (int i = 0; i < windows; ++i) {
         const double x = post + i * span;
-        fillRect(cr, x, windowTop, span - post, windowBottom - windowTop, {34, 30, 32});
-        fillRect(cr, x, windowBottom - (windowBottom - windowTop) * 0.3, span - post,
-                 (windowBottom - windowTop) * 0.3, {70, 52, 40});
+        fillRect(cr, x, windowTop, span - post, band, {34, 30, 32});
+        fillRect(cr, x, windowBottom - band * 0.3, span - post, band * 0.3, {70, 52, 40});
         if (i % 2 == 1 || i == 4) {
+            const double headX = x + span * (0.35 + 0.1 * (i % 3));
             setColour(cr, {92, 64, 46});
-            cairo_arc(cr, x + span * (0.35 + 0.1 * (i % 3)),
-                      windowTop + (windowBottom - windowTop) * 0.55,
-                      (windowBottom - windowTop) * 0.2, 0, 2 * M_PI);
+            cairo_arc(cr, headX, windowTop + band * 0.5, band * 0.2, 0, 2 * M_PI);
             cairo_fill(cr);
-            fillRect(cr, x + span * (0.2 + 0.1 * (i % 3)),
-                     windowBottom - (windowBottom - windowTop) * 0.28, span * 0.32,
-                     (windowBottom - windowTop) * 0.28, shade(livery.accent, 0.7));
+            fillRect(cr, headX - span * 0.16, windowBottom - band * 0.3, span * 0.32, band * 0.3,
+                     shade(livery.accent, 0.7));
         }
     }
-    // Sweeping stripes along the panel.
-    const double panelTop = windowBottom + h * 0.06;
+    // The jeepney's name, and its route at both ends.
+    outlinedText(cr, "TRUNDLEBAY", w / 2, h * 0.685, h * 0.2, livery.accent, {25, 20, 20},
+                 h * 0.025);
+    centredText(cr, "BAYAN - PALENGKE", w * 0.12, h * 0.64, h * 0.09, true, livery.stripe);
+    centredText(cr, "BAYAN - PALENGKE", w * 0.88, h * 0.64, h * 0.09, true, livery.stripe);
+    // Sweeping stripes along the lower panel.
     setColour(cr, livery.stripe);
-    cairo_move_to(cr, 0, panelTop + h * 0.05);
-    cairo_curve_to(cr, w * 0.3, panelTop + h * 0.02, w * 0.6, panelTop + h * 0.2, w,
-                   panelTop + h * 0.08);
-    cairo_line_to(cr, w, panelTop + h * 0.14);
-    cairo_curve_to(cr, w * 0.6, panelTop + h * 0.27, w * 0.3, panelTop + h * 0.09, 0,
-                   panelTop + h * 0.11);
+    cairo_move_to(cr, 0, h * 0.76);
+    cairo_curve_to(cr, w * 0.3, h * 0.72, w * 0.6, h * 0.84, w, h * 0.75);
+    cairo_line_to(cr, w, h * 0.8);
+    cairo_curve_to(cr, w * 0.6, h * 0.9, w * 0.3, h * 0.78, 0, h * 0.81);
     cairo_close_path(cr);
     cairo_fill(cr);
     setColour(cr, livery.accent);
     cairo_move_to(cr, 0, h * 0.86);
-    cairo_curve_to(cr, w * 0.35, h * 0.8, w * 0.65, h * 0.93, w, h * 0.84);
+    cairo_curve_to(cr, w * 0.35, h * 0.82, w * 0.65, h * 0.93, w, h * 0.85);
     cairo_line_to(cr, w, h * 0.9);
-    cairo_curve_to(cr, w * 0.65, h * 0.99, w * 0.35, h * 0.86, 0, h * 0.92);
+    cairo_curve_to(cr, w * 0.65, h * 0.97, w * 0.35, h * 0.87, 0, h * 0.91);
     cairo_close_path(cr);
     cairo_fill(cr);
-    // The jeepney's name in big letters, and its route below.
-    outlinedText(cr, "TRUNDLEBAY", w / 2, h * 0.79, h * 0.26, livery.accent, {25, 20, 20},
-                 h * 0.03);
-    centredText(cr, "BAYAN - PALENGKE", w * 0.16, h * 0.64, h * 0.08, true, livery.stripe);
-    centredText(cr, "BAYAN - PALENGKE", w * 0.84, h * 0.64, h * 0.08, true, livery.stripe);
 }
 
 } // namespace tb::media

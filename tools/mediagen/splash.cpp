@@ -101,11 +101,11 @@ void paintJeepney(cairo_t* cr, double x, double road) {
     const Livery& blue = Liveries[0];
     const auto px = [&](double z) { return x + z * u; };
     const auto py = [&](double y) { return road - y * u; };
-    setColour(cr, {20, 20, 20}, 0.35);
+    setColour(cr, {20, 20, 20}, 0.25);
     cairo_save(cr);
-    cairo_translate(cr, px(2.6), road + 4);
-    cairo_scale(cr, 1.0, 0.12);
-    cairo_arc(cr, 0, 0, 5.2 * u, 0, 2 * M_PI);
+    cairo_translate(cr, px(2.6), road + 2);
+    cairo_scale(cr, 1.0, 0.08);
+    cairo_arc(cr, 0, 0, 4.9 * u, 0, 2 * M_PI);
     cairo_restore(cr);
     cairo_fill(cr);
     fillRect(cr, px(-1.9), py(1.0), 8.9 * u, 0.45 * u, {30, 30, 32});
@@ -142,8 +142,8 @@ void paintJeepney(cairo_t* cr, double x, double road) {
 }
 
 void paintTitle(cairo_t* cr) {
-    outlinedText(cr, "TRUNDLEBAY", Width / 2.0, 120, 84, {250, 204, 40}, {150, 20, 30}, 10);
-    outlinedText(cr, "TRUNDLEBAY", Width / 2.0, 120, 84, {250, 204, 40}, {255, 255, 255}, 3);
+    outlinedText(cr, "TRUNDLEBAY", Width / 2.0, 118, 76, {250, 204, 40}, {150, 20, 30}, 10);
+    outlinedText(cr, "TRUNDLEBAY", Width / 2.0, 118, 76, {250, 204, 40}, {255, 255, 255}, 3);
     outlinedText(cr, "Village Jeepney Race", Width / 2.0, 162, 30, {255, 255, 255}, {30, 60, 140},
                  5);
 }

@@ -20,8 +20,8 @@ struct TextureSize {
 constexpr TextureSize StreetTexture{256, 256};
 
 // "field.jpg": grass that repeats every FieldRepeat world units.
-constexpr TextureSize FieldTexture{256, 256};
-constexpr float FieldRepeat = 32.0f;
+constexpr TextureSize FieldTexture{512, 512};
+constexpr float FieldRepeat = 64.0f;
 
 // "skyDome.jpg": u goes round the horizon SkyRepeats times; v from the zenith (0) down to a
 // little below the horizon (1), spread as sky_layout.h says.
@@ -78,13 +78,14 @@ constexpr PixelRect Ladder{192, 192, 64, 64};
 
 // "arch.bmp": the start arch; pure black is cut out as well.
 namespace arch {
-constexpr TextureSize Texture{256, 256};
+constexpr TextureSize Texture{256, 512};
 constexpr PixelRect Pillar{0, 0, 64, 256};
 constexpr PixelRect BannerStart{64, 0, 192, 64}; // seen when driving towards +z
 constexpr PixelRect BannerBack{64, 64, 192, 64};
 constexpr PixelRect Bunting{64, 128, 192, 64};
 constexpr PixelRect Crown{64, 192, 128, 64};
 constexpr PixelRect Cap{192, 192, 64, 64};
+constexpr PixelRect Road{0, 256, 256, 256}; // the road under the arch, along z, seen from above
 } // namespace arch
 
 // "wall.jpg": laid over the wall by the game's own flat projection (the model has no texture

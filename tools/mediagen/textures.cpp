@@ -189,25 +189,26 @@ Image rampTile() {
     return c.image();
 }
 
-// Grass with clover and the odd flower; it repeats seamlessly.
+// Grass with clover and the odd flower; it repeats seamlessly. Seen from above the repeat
+// would show, so the patches are gentle and the detail is fine.
 Image fieldTexture() {
     Image image(FieldTexture.width, FieldTexture.height);
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
-            const float fx = static_cast<float>(x) / image.width,
-                        fy = static_cast<float>(y) / image.height;
-            const float patches = tilingFractal(fx * 4, fy * 4, 4, 3, 101);
-            const float blades = tilingNoise(fx * 64, fy * 128, 64, 102);
-            const Rgb dry{150, 160, 70}, lush{70, 135, 45};
-            Rgb p = mix(lush, dry, std::fmin(1.0f, std::fmax(0.0f, (patches - 0.35f) * 2.2f)));
-            image.at(x, y) = shade(p, 0.82 + 0.36 * blades);
+            const float fx = static_cast<float>(x) / image.width;
+            const float fy = static_cast<float>(y) / image.height;
+            const float patches = tilingFractal(fx * 4, fy * 4, 4, 4, 101);
+            const float blades = tilingNoise(fx * 128, fy * 256, 128, 102);
+            const Rgb dry{118, 150, 58}, lush{78, 138, 48};
+            const Rgb p = mix(lush, dry, std::fmin(1.0f, std::fmax(0.0f, (patches - 0.3f) * 1.4f)));
+            image.at(x, y) = shade(p, 0.84 + 0.32 * blades);
         }
     }
     Canvas c(image);
     Rng rng(103);
-    for (int i = 0; i < 40; ++i) {
-        const double x = rng.range(4, FieldTexture.width - 4),
-                     y = rng.range(4, FieldTexture.height - 4);
+    for (int i = 0; i < 160; ++i) {
+        const double x = rng.range(4, FieldTexture.width - 4);
+        const double y = rng.range(4, FieldTexture.height - 4);
         const bool flower = i % 4 == 0;
         setColour(c.cr(), flower ? Rgb{240, 230, 120} : Rgb{60, 110, 40});
         cairo_arc(c.cr(), x, y, flower ? 1.2 : 2.0, 0, 2 * M_PI);

@@ -269,14 +269,41 @@ void paintBanner(cairo_t* cr, const char* big, const char* small, Rgb cloth) {
     centredText(cr, small, w / 2, h * 0.86, h * 0.18, true, {250, 220, 60});
 }
 
+// The road under the arch runs along z (down the picture), with a chequered start line.
+void paintArchRoad(cairo_t* cr) {
+    const double w = arch::Road.w, h = arch::Road.h, mid = w / 2, unit = w / 16.0;
+    // The asphalt's speckle is already in the picture; verges and shoulders go either side.
+    fillRect(cr, 0, 0, mid - 7.6 * unit, h, {96, 150, 60});
+    fillRect(cr, mid + 7.6 * unit, 0, mid - 7.6 * unit, h, {96, 150, 60});
+    fillRect(cr, mid - 7.6 * unit, 0, 1.4 * unit, h, {168, 150, 118});
+    fillRect(cr, mid + 6.2 * unit, 0, 1.4 * unit, h, {168, 150, 118});
+    for (const double side : {-1.0, 1.0}) {
+        fillRect(cr, mid + side * 5.8 * unit - 0.14 * unit, 0, 0.28 * unit, h, {236, 236, 228});
+    }
+    const int squares = 12;
+    const double size = 12.4 * unit / squares;
+    for (int row = 0; row < 2; ++row) {
+        for (int k = 0; k < squares; ++k) {
+            const bool white = (k + row) % 2 == 0;
+            fillRect(cr, mid - 6.2 * unit + k * size, h / 2 - size + row * size, size, size,
+                     white ? Rgb{245, 245, 240} : Rgb{30, 30, 34});
+        }
+    }
+}
+
 Image archTexture() {
     using namespace arch;
     Image base(Texture.width, Texture.height, {250, 200, 30});
+    noiseFill(base, Road, {72, 74, 78}, 0.12f, 16, 561);
     Canvas c(base);
     cairo_t* cr = c.cr();
     {
         PartScope p(cr, Pillar);
         paintPillar(cr);
+    }
+    {
+        PartScope p(cr, Road);
+        paintArchRoad(cr);
     }
     {
         PartScope p(cr, BannerStart);
