@@ -207,7 +207,8 @@ TEST_F(GeneratedMedia, StartGridJeepneysFitUnderTheArchWithoutTouching) {
         const Vec3 w = transformPoint(placed, p[0], p[1], p[2]);
         EXPECT_TRUE(w.y > jeepney.boundsMax.y + 1.0f || std::fabs(w.x) > lanes)
             << w.x << "," << w.y;
-        EXPECT_LT(std::fabs(w.x), CellSize / 2);
+        // What stands on the cell stays inside it; its road overlaps the next as tiles do.
+        EXPECT_TRUE(w.y < 0.05f || std::fabs(w.x) < CellSize / 2) << w.x << "," << w.y;
     }
 }
 
