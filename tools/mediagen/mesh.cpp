@@ -229,10 +229,10 @@ Mesh unplace(const Mesh& built, Placement placement) {
     for (MeshVertex& v : model.vertices) {
         const V3 p = unturn(v.position, placement.yaw);
         v.position = {unscale(p.x, s.x), unscale(p.y, s.y), unscale(p.z, s.z)};
-        // Normals go the other way: the placement's inverse transpose must bring them back.
+        // The game lights through the placement's inverse transpose without renormalising:
+        // normals stored pre-scaled by the placement come out of it at unit length.
         const V3 n = unturn(v.normal, placement.yaw);
-        const V3 scaled = normalised({n.x * s.x, n.y * s.y, n.z * s.z});
-        v.normal = length(scaled) > 0.0f ? scaled : n;
+        v.normal = {n.x * s.x, n.y * s.y, n.z * s.z};
     }
     return model;
 }

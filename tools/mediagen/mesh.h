@@ -96,8 +96,9 @@ struct Placement {
     V3 scale{1.0f, 1.0f, 1.0f};
     float yaw = 0.0f;
 };
-// The mesh as the model file must hold it so that `placement` puts it where it was built.
-// An axis the placement flattens to 0 must already be 0 in the mesh.
+// The mesh as the model file must hold it so that `placement` puts it where it was built,
+// with normals that the placement turns back into unit normals. An axis the placement
+// flattens to 0 must already be 0 in the mesh.
 Mesh unplace(const Mesh& built, Placement placement);
 
 struct Bounds {
