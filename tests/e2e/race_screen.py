@@ -1,0 +1,91 @@
+"""What the race looks like on screen: the start lights and HUD texts in the overlay corner,
+and the kinds of colour a village race track shows. Shared by the whole-game race tests."""
+
+import os
+import time
+
+import harness
+from harness import check
+
+OVERLAY_WIDTH, OVERLAY_HEIGHT = 160, 30
+# Centres of the three start lights in overlay pixels.
+LIGHT_CENTRES = {"red": (30, 15), "yellow": (80, 15), "green": (130, 15)}
+LIT = {"red": (255, 0, 0), "yellow": (255, 255, 0), "green": (0, 255, 0)}
+
+
+def keep_one_map(game, name="mapPlaza.bmp"):
+    """Leaves only one track map in the game's media, so the race is the same every run."""
+    maps = [m for m in os.listdir(game.media) if m.lower().startswith("map")]
+    check(name in maps, "no %s in the media folder: %r" % (name, maps))
+    for other in maps:
+        if other != name:
+            game.remove_media(other)
+
+
+def overlay_pixel(shot, window, x, y):
+    """A pixel of the overlay surface, which stands at the window's bottom-left corner."""
+    return shot.pixel(x, window.height - OVERLAY_HEIGHT + y)
+
+
+def light_state(shot, window):
+    """The lit start light ("red", "yellow", "green"), or None when no light is lit."""
+    for name, (x, y) in LIGHT_CENTRES.items():
+        if harness.colour_close(overlay_pixel(shot, window, x, y), LIT[name], 40):
+            return name
+    return None
+
+
+def count_pixels(shot, x0, y0, x1, y1, test, step=1):
+    return sum(1 for y in range(y0, y1, step) for x in range(x0, x1, step)
+               if test(shot.pixel(x, y)))
+
+
+def is_red_text(p):
+    return p[0] > 150 and p[1] < 90 and p[2] < 90
+
+
+def is_gauge_background(p):
+    return p[0] < 90 and p[1] > 150 and p[2] > 150  # the complement of red
+
+
+def watch_lights(game, window, seconds=12):
+    """The order in which the lights came on while watching; ends once the race is on."""
+    seen = []
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        state = light_state(game.screenshot(window), window)
+        if state and (not seen or seen[-1] != state):
+            seen.append(state)
+        if state is None and seen:
+            break
+    return seen
+
+
+def start_race(game, ini=None, map_name="mapPlaza.bmp", env=None):
+    """Launcher, Start, and the game window with the countdown on."""
+    keep_one_map(game, map_name)
+    if ini is None:
+        game.remove_ini()
+    else:
+        game.write_ini(ini)
+    game.launch(env=env)
+    launcher = game.wait_window(name="Trundlebay", cls="Options")
+    game.click(launcher, *harness.START_BUTTON)
+    window = game.wait_window(cls="OpenGLWin")
+    game.move_mouse(window, window.width // 2, window.height // 2)  # throttle 0, no steering
+    return window
+
+
+def drive_forward(game, window):
+    """The cursor at the top centre: full throttle, straight ahead."""
+    game.move_mouse(window, window.width // 2, 1)
+
+
+def mean_difference(a, b, step=8):
+    total, count = 0, 0
+    for y in range(0, min(a.height, b.height), step):
+        for x in range(0, min(a.width, b.width), step):
+            pa, pb = a.pixel(x, y), b.pixel(x, y)
+            total += sum(abs(pa[c] - pb[c]) for c in range(3))
+            count += 1
+    return total / count

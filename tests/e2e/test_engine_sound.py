@@ -1,0 +1,82 @@
+"""The engines as the player hears them: SDL's disk audio driver writes the mixed output to a
+file (11025 stereo 16-bit frames per second), and sox measures it. The eight engines idle
+through the countdown, and the player's engine rises in pitch as the jeepney picks up speed."""
+
+import os
+import subprocess
+import time
+
+import harness
+import race_screen as rs
+from harness import check
+
+FRAME_RATE = 11025
+BYTES_PER_FRAME = 4
+
+
+def sox_stat(raw_path, start, seconds):
+    """sox's statistics of a stretch of the raw output, as a dict of floats."""
+    result = subprocess.run(
+        ["sox", "-t", "raw", "-r", str(FRAME_RATE), "-e", "signed", "-b", "16", "-c", "2",
+         raw_path, "-n", "remix", "1,2", "trim", str(start), str(seconds), "stat"],
+        capture_output=True, text=True, check=True)
+    stats = {}
+    for line in result.stderr.splitlines():
+        name, _, value = line.partition(":")
+        try:
+            stats[name.strip()] = float(value)
+        except ValueError:
+            pass
+    return stats
+
+
+def low_band_centroid(raw_path, start, seconds):
+    """The power-weighted mean frequency of 12 to 150 Hz, where the engines' firing lies."""
+    result = subprocess.run(
+        ["sox", "-t", "raw", "-r", str(FRAME_RATE), "-e", "signed", "-b", "16", "-c", "2",
+         raw_path, "-n", "remix", "1,2", "trim", str(start), str(seconds), "stat", "-freq"],
+        capture_output=True, text=True, check=True)
+    weighted, total = 0.0, 0.0
+    for line in result.stderr.splitlines():
+        parts = line.split()
+        if len(parts) != 2:
+            continue
+        try:
+            frequency, power = float(parts[0]), float(parts[1])
+        except ValueError:
+            continue
+        if 12 < frequency < 150:
+            weighted += frequency * power
+            total += power
+    return weighted / total if total else 0.0
+
+
+def engines_idle_then_rise_in_pitch(game):
+    raw = os.path.join(game.folder, "sound.raw")
+    # The province circuit runs straight for 14 cells from the arch: room to speed up.
+    window = rs.start_race(game, map_name="mapProvince.bmp",
+                           env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": raw})
+    started = time.monotonic()
+    seen = rs.watch_lights(game, window)
+    check(seen and seen[-1] == "green", "the race did not start: %r" % (seen,))
+    race_start = time.monotonic() - started
+    rs.drive_forward(game, window)
+    time.sleep(9.5)
+    game.key("q", window)
+    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+
+    seconds = os.path.getsize(raw) / (FRAME_RATE * BYTES_PER_FRAME)
+    check(seconds > race_start + 9, "only %.1f s of sound were written" % seconds)
+    idle = sox_stat(raw, 1.0, 2.0)
+    check(idle["RMS     amplitude"] > 0.01,
+          "the idling engines are silent: %r" % (idle,))
+
+    # Just after the lights turn green the jeepneys stand, so their engines run at the lowest
+    # rate; eight seconds of full throttle later the player's runs about four times as fast.
+    early = low_band_centroid(raw, race_start + 0.3, 1.0)
+    late = low_band_centroid(raw, race_start + 8.0, 1.0)
+    check(late > early * 1.5,
+          "the engine did not rise in pitch: %.0f Hz then %.0f Hz" % (early, late))
+
+if __name__ == "__main__":
+    harness.run([engines_idle_then_rise_in_pitch], timeout=120)

@@ -1,0 +1,105 @@
+"""The race as the player sees it: the village track after Start, the start lights in their
+order, the head-up display during the race, driving with the mouse, the overview on Page Up
+and the restart on R."""
+
+import time
+
+import harness
+import race_screen as rs
+from harness import check
+
+
+def is_sky(p):
+    return p[2] > 150 and p[2] >= p[0] + 20
+
+
+def is_grass(p):
+    return p[1] > p[0] + 12 and p[1] > p[2] + 12
+
+
+def is_road(p):
+    return max(p) - min(p) < 18 and 40 < p[0] < 150
+
+
+def is_blue_paint(p):
+    return p[2] > 120 and p[2] > p[0] + 60 and p[2] > p[1] + 30
+
+
+def lights_then_race_at_640_by_480(game):
+    window = rs.start_race(game)
+    check((window.width, window.height) == (640, 480), "window %r" % window)
+    seen = rs.watch_lights(game, window)
+    check(seen == ["red", "yellow", "green"], "the start lights came on as %r" % (seen,))
+
+    rs.drive_forward(game, window)
+    time.sleep(1.0)
+    racing = game.screenshot(window, "racing.png")
+    check(rs.light_state(racing, window) is None, "a start light is still lit in the race")
+    top = window.height - rs.OVERLAY_HEIGHT
+    check(rs.count_pixels(racing, 0, top, 80, top + 10, rs.is_red_text) > 10,
+          "no red \"mph\" over the gauge")
+    check(rs.count_pixels(racing, 0, top + 10, 80, top + 30, rs.is_gauge_background) > 100,
+          "no gauge in the overlay corner")
+    check(rs.count_pixels(racing, 80, top, 160, top + 10, rs.is_red_text) > 20,
+          "no race time in the overlay corner")
+    check(rs.count_pixels(racing, 80, top + 15, 160, top + 30, rs.is_red_text) > 15,
+          "no lap count in the overlay corner")
+
+    time.sleep(1.5)  # the first corner of the map is only three cells past the arch
+    driven = game.screenshot(window, "driven.png")
+    h = window.height
+    check(rs.count_pixels(driven, 0, 0, 640, h // 5, is_sky, 4) > 300, "no sky at the top")
+    check(rs.count_pixels(driven, 0, h // 4, 640, h, is_grass, 4) > 200, "no field")
+    check(rs.count_pixels(driven, 100, h // 2, 540, h - 40, is_road, 4) > 400,
+          "no road ahead of the camera")
+    check(rs.count_pixels(driven, 160, h // 4, 480, h * 3 // 4, is_blue_paint, 2) > 300,
+          "the player's blue jeepney is not in front of the camera")
+    check(rs.mean_difference(racing, driven) > 10, "the view did not change while driving")
+
+    game.key("q", window)
+    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+
+
+def overview_and_restart(game):
+    window = rs.start_race(game)
+    at_start = game.screenshot(window, "start.png")
+    seen = rs.watch_lights(game, window)
+    check(seen and seen[-1] == "green", "the race did not start: %r" % (seen,))
+    rs.drive_forward(game, window)
+    time.sleep(4.0)
+
+    game.focus(window)
+    game._xdotool("keydown", "Prior")
+    time.sleep(0.5)
+    overview = game.screenshot(window, "overview.png")
+    game._xdotool("keyup", "Prior")
+    time.sleep(0.5)
+    chase = game.screenshot(window, "chase.png")
+    check(rs.mean_difference(overview, chase) > 25, "Page Up did not change the view")
+
+    game.move_mouse(window, window.width // 2, window.height // 2)
+    game.key("r", window, hold=0.3)
+    time.sleep(0.5)
+    restarted = game.screenshot(window, "restarted.png")
+    check(rs.light_state(restarted, window) == "red", "R did not bring back the red light")
+    check(rs.mean_difference(at_start, restarted) < 8,
+          "after R the view is not the start view again (difference %.1f)"
+          % rs.mean_difference(at_start, restarted))
+    game.key("Escape", window)
+    check(game.wait_exit() == 0, "Escape should end the game with exit code 0")
+
+
+def overlay_stays_bottom_left_at_1024_by_800(game):
+    window = rs.start_race(game, ini="[Game]\nUseScreenRes=2\n")
+    check((window.width, window.height) == (1024, 800), "window %r" % window)
+    shot = game.screenshot(window, "countdown.png")
+    check(rs.light_state(shot, window) == "red",
+          "no red start light at the bottom-left corner: %r"
+          % (rs.overlay_pixel(shot, window, 30, 15),))
+    game.key("q", window)
+    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+
+
+if __name__ == "__main__":
+    harness.run([lights_then_race_at_640_by_480, overview_and_restart,
+                 overlay_stays_bottom_left_at_1024_by_800], timeout=120)
