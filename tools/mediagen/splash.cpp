@@ -74,6 +74,33 @@ void paintLand(cairo_t* cr) {
             cairo_stroke(cr);
         }
     }
+    // A hut on stilts and a grazing carabao beyond the road.
+    for (const double x : {410.0, 430.0, 470.0, 490.0}) {
+        fillRect(cr, x, 282, 4, 36, {150, 140, 70});
+    }
+    fillRect(cr, 404, 262, 94, 22, {210, 180, 120});
+    fillRect(cr, 440, 266, 14, 18, {70, 45, 30});
+    setColour(cr, {150, 118, 70});
+    cairo_move_to(cr, 392, 266);
+    cairo_line_to(cr, 451, 222);
+    cairo_line_to(cr, 510, 266);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    setColour(cr, {70, 68, 74});
+    cairo_save(cr);
+    cairo_translate(cr, 560, 326);
+    cairo_scale(cr, 1.0, 0.55);
+    cairo_arc(cr, 0, 0, 26, 0, 2 * M_PI);
+    cairo_restore(cr);
+    cairo_fill(cr);
+    fillRect(cr, 540, 330, 5, 18, {70, 68, 74});
+    fillRect(cr, 574, 330, 5, 18, {70, 68, 74});
+    cairo_arc(cr, 590, 322, 9, 0, 2 * M_PI);
+    cairo_fill(cr);
+    setColour(cr, {190, 180, 160});
+    cairo_set_line_width(cr, 3);
+    cairo_arc(cr, 590, 312, 12, M_PI * 1.05, M_PI * 1.95);
+    cairo_stroke(cr);
     // The road with its centre line.
     fillRect(cr, 0, 360, Width, 76, {80, 82, 86});
     fillRect(cr, 0, 356, Width, 4, {230, 230, 220});

@@ -97,16 +97,43 @@ void paintRear(cairo_t* cr, const Livery& l) {
     centredText(cr, "TBY 264", w * 0.14, h * 0.96, h * 0.08, true, {20, 90, 40});
 }
 
+// Seen from above: the livery roof with a luggage rack and the day's cargo on it. The chase
+// camera looks down on the roof of the jeepney ahead, and at the start on the one below it.
 void paintRoof(cairo_t* cr, const Livery& l) {
     const double w = jeepney::Roof.w, h = jeepney::Roof.h;
-    fillRect(cr, 0, 0, w, h, {200, 204, 208});
-    fillRect(cr, 0, 0, w * 0.08, h, l.body);
-    fillRect(cr, w * 0.92, 0, w * 0.08, h, l.body);
-    for (int i = 1; i < 8; ++i) {
-        fillRect(cr, 0, i * h / 8.0, w, 1.5, {150, 154, 160});
+    fillRect(cr, 0, 0, w, h, shade(l.body, 0.9));
+    fillRect(cr, 0, 0, w * 0.06, h, l.stripe);
+    fillRect(cr, w * 0.94, 0, w * 0.06, h, l.stripe);
+    // Rack rails along the roof and cross bars between them.
+    for (const double x : {w * 0.12, w * 0.86}) {
+        fillRect(cr, x, h * 0.04, w * 0.02, h * 0.92, ChromeLight);
     }
-    fillRect(cr, w * 0.1, 0, 2, h, {120, 120, 125});
-    fillRect(cr, w * 0.9 - 2, 0, 2, h, {120, 120, 125});
+    for (int i = 0; i < 8; ++i) {
+        fillRect(cr, w * 0.12, h * (0.06 + 0.12 * i), w * 0.76, h * 0.02, ChromeDark);
+    }
+    // Sacks of rice, a crate of bottles and a basket of vegetables.
+    const auto sack = [&](double x, double y) {
+        setColour(cr, {215, 200, 160});
+        cairo_save(cr);
+        cairo_translate(cr, x, y);
+        cairo_scale(cr, 1.0, 0.6);
+        cairo_arc(cr, 0, 0, h * 0.12, 0, 2 * M_PI);
+        cairo_restore(cr);
+        cairo_fill(cr);
+    };
+    sack(w * 0.3, h * 0.3);
+    sack(w * 0.45, h * 0.33);
+    sack(w * 0.36, h * 0.45);
+    fillRect(cr, w * 0.58, h * 0.55, w * 0.18, h * 0.22, {200, 40, 40});
+    for (int i = 0; i < 4; ++i) {
+        fillRect(cr, w * (0.6 + 0.04 * i), h * 0.58, w * 0.025, h * 0.16, {60, 120, 60});
+    }
+    setColour(cr, {150, 110, 60});
+    cairo_arc(cr, w * 0.28, h * 0.78, h * 0.1, 0, 2 * M_PI);
+    cairo_fill(cr);
+    setColour(cr, {90, 160, 60});
+    cairo_arc(cr, w * 0.28, h * 0.78, h * 0.06, 0, 2 * M_PI);
+    cairo_fill(cr);
 }
 
 void paintHoodTop(cairo_t* cr, const Livery& l) {
