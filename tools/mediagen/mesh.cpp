@@ -57,14 +57,6 @@ void Mesh::addTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
     }
 }
 
-void Mesh::append(const Mesh& other) {
-    const auto base = static_cast<std::uint32_t>(vertices.size());
-    vertices.insert(vertices.end(), other.vertices.begin(), other.vertices.end());
-    for (const auto& t : other.triangles) {
-        triangles.push_back({t[0] + base, t[1] + base, t[2] + base});
-    }
-}
-
 void addQuad(Mesh& mesh, V3 topLeft, V3 bottomLeft, V3 bottomRight, V3 topRight, TexRect tex) {
     const V3 n = normalised(cross(bottomLeft - topLeft, bottomRight - topLeft) +
                             cross(bottomRight - topLeft, topRight - topLeft));

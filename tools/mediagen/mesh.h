@@ -54,7 +54,6 @@ struct Mesh {
     std::uint32_t addVertex(V3 position, V3 normal, UV uv);
     // Winds the triangle so that it faces the way its vertex normals point.
     void addTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c);
-    void append(const Mesh& other);
 };
 
 // A flat quad, corners counter-clockwise as seen from its front: top left, bottom left,

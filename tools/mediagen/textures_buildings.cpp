@@ -217,6 +217,9 @@ Image kuboTexture() {
     Canvas cut(painted);
     cairo_t* k = cut.cr();
     Rng rng(533);
+    // Clipped to the thatch: the tufts' jagged edge must not bite into the bamboo beside it.
+    cairo_rectangle(k, Thatch.x, Thatch.y, Thatch.w, Thatch.h);
+    cairo_clip(k);
     const double eaveTop = Thatch.y + Thatch.h - 14.0;
     cairo_move_to(k, Thatch.x, Thatch.y + Thatch.h);
     for (double x = Thatch.x; x <= Thatch.x + Thatch.w; x += 4) {
