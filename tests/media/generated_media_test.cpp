@@ -12,6 +12,8 @@
 #include "track/track_builder.h"
 #include "track/transform.h"
 
+#include "texture_layouts.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -209,6 +211,68 @@ TEST_F(GeneratedMedia, StartGridJeepneysFitUnderTheArchWithoutTouching) {
             << w.x << "," << w.y;
         // What stands on the cell stays inside it; its road overlaps the next as tiles do.
         EXPECT_TRUE(w.y < 0.05f || std::fabs(w.x) < CellSize / 2) << w.x << "," << w.y;
+    }
+}
+
+// The mean facing, once placed, of the triangles showing one part of the model's texture.
+Vec3 placedFacing(const Model& model, const Mat4& placement, media::TexRect part) {
+    const auto inPart = [&](const ModelVertex& v) {
+        return v.texcoord[0] >= part.u0 - 1e-4f && v.texcoord[0] <= part.u1 + 1e-4f &&
+               v.texcoord[1] >= part.v0 - 1e-4f && v.texcoord[1] <= part.v1 + 1e-4f;
+    };
+    Vec3 sum;
+    for (std::uint32_t f = 0; f < model.faceCount; ++f) {
+        const ModelVertex& a = model.vertices[model.faceIndices[3 * f]];
+        const ModelVertex& b = model.vertices[model.faceIndices[3 * f + 1]];
+        const ModelVertex& c = model.vertices[model.faceIndices[3 * f + 2]];
+        if (!inPart(a) || !inPart(b) || !inPart(c)) {
+            continue;
+        }
+        const Vec3 pa = transformPoint(placement, a.position[0], a.position[1], a.position[2]);
+        const Vec3 pb = transformPoint(placement, b.position[0], b.position[1], b.position[2]);
+        const Vec3 pc = transformPoint(placement, c.position[0], c.position[1], c.position[2]);
+        const Vec3 e1{pb.x - pa.x, pb.y - pa.y, pb.z - pa.z},
+            e2{pc.x - pa.x, pc.y - pa.y, pc.z - pa.z};
+        const Vec3 n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z,
+                     e1.x * e2.y - e1.y * e2.x};
+        const float l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+        if (l > 0) {
+            sum = {sum.x + n.x / l, sum.y + n.y / l, sum.z + n.z / l};
+        }
+    }
+    const float l = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
+    return l > 0 ? Vec3{sum.x / l, sum.y / l, sum.z / l} : sum;
+}
+
+TEST_F(GeneratedMedia, FrontsFaceTheWayTheGameUsesThem) {
+    struct Facing {
+        const char* model;
+        Mat4 placement;
+        media::TexRect part;
+        Vec3 world;
+    };
+    Mat4 store, arch, unplaced = identityMatrix();
+    composeTransform(store, 9, 9, 9, 0, 1.570795f, 0, 0, 0, 0);
+    composeTransform(arch, 9, 5, 9, 0, 1.570795f, 0, 0, 0, 0);
+    using media::TextureSize;
+    const Facing facings[] = {
+        // The counter faces +x, towards the road the store stands left of.
+        {"store.a3f", store, media::store::Texture.of(media::store::Front), {1, 0, 0}},
+        // The start banner greets the jeepneys driving towards +z.
+        {"arch.a3f", arch, media::arch::Texture.of(media::arch::BannerStart), {0, 0, -1}},
+        {"arch.a3f", arch, media::arch::Texture.of(media::arch::Road), {0, 1, 0}},
+        {"kubo.a3f", unplaced, media::kubo::Texture.of(media::kubo::WallDoor), {0, 0, 1}},
+        {"jeepney.a3f", unplaced, media::jeepney::Texture.of(media::jeepney::Grille), {0, 0, 1}},
+        {"jeepney.a3f", unplaced, media::jeepney::Texture.of(media::jeepney::Rear), {0, 0, -1}},
+        {"jeepney.a3f", unplaced, media::jeepney::Texture.of(media::jeepney::Roof), {0, 1, 0}},
+    };
+    for (const Facing& f : facings) {
+        SCOPED_TRACE(f.model);
+        Model model;
+        ASSERT_TRUE(loadModelFile(f.model, model));
+        const Vec3 n = placedFacing(model, f.placement, f.part);
+        EXPECT_GT(n.x * f.world.x + n.y * f.world.y + n.z * f.world.z, 0.95f)
+            << "faces " << n.x << "," << n.y << "," << n.z;
     }
 }
 

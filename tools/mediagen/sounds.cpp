@@ -118,8 +118,10 @@ std::vector<double> engineLoop() {
                     0.15 * std::sin(3 * phase + 2.1) + 0.08 * std::sin(4 * phase + 0.4) +
                     0.06 * std::sin(6 * phase + 1.7);
     }
-    const std::vector<double> clatterHigh = filterLoop(knock, bandPass(1900, 2.5));
-    const std::vector<double> clatterLow = filterLoop(knock, bandPass(850, 2.0));
+    // The clatter stays under 1.5 kHz: the mixer plays the loop up to four times faster
+    // without filtering, and higher notes would fold back as hiss.
+    const std::vector<double> clatterHigh = filterLoop(knock, bandPass(1400, 2.5));
+    const std::vector<double> clatterLow = filterLoop(knock, bandPass(750, 2.0));
     const std::vector<double> body = filterLoop(thump, lowPass(400, 0.8));
     std::vector<double> mixed(LoopLength);
     for (int i = 0; i < LoopLength; ++i) {
