@@ -120,10 +120,11 @@ void addCap(Mesh& mesh, const Ring& ring, V3 outward, std::uint32_t firstRimVert
             UV uv) {
     const auto centre = mesh.addVertex(ring.centre, outward, uv);
     for (int j = 0; j < segments; ++j) {
-        const MeshVertex& a = mesh.vertices[firstRimVertex + j];
-        const MeshVertex& b = mesh.vertices[firstRimVertex + j + 1];
-        const auto ia = mesh.addVertex(a.position, outward, uv);
-        const auto ib = mesh.addVertex(b.position, outward, uv);
+        // Copies: adding vertices may move the array the rim lives in.
+        const V3 a = mesh.vertices[firstRimVertex + j].position;
+        const V3 b = mesh.vertices[firstRimVertex + j + 1].position;
+        const auto ia = mesh.addVertex(a, outward, uv);
+        const auto ib = mesh.addVertex(b, outward, uv);
         mesh.addTriangle(centre, ia, ib);
     }
 }
