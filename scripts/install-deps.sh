@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev libcairo2-dev libgtk-3-dev fontconfig fonts-dejavu-core
   nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick sox ffmpeg python3 python3-xlib mesa-utils
-  valgrind
+  valgrind desktop-file-utils
 )
 
 missing=()

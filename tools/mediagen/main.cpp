@@ -1,6 +1,7 @@
 // mediagen: writes every model, texture, track map, sound and the splash picture the game
-// reads into the media folder named on the command line. The same program always writes the
-// same bytes, and it never touches the player's settings file ("game.ini").
+// reads, and the program's icon, into the media folder named on the command line. The same
+// program always writes the same bytes, and it never touches the player's settings file
+// ("game.ini").
 #include "media_set.h"
 
 #include <cairo.h>
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
     }
     using namespace tb::media;
     const bool written = writeTextures(folder) && writeModels(folder) && writeTrackMaps(folder) &&
-                         writeSounds(folder) && writeSplash(folder);
+                         writeSounds(folder) && writeSplash(folder) && writeIcons(folder);
     // Hand back the font caches, so that sanitizer builds, which run this at build time too,
     // see a program that leaks nothing.
     cairo_debug_reset_static_data();

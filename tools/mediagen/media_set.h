@@ -10,5 +10,7 @@ bool writeTextures(const std::string& folder);
 bool writeTrackMaps(const std::string& folder);
 bool writeSounds(const std::string& folder);
 bool writeSplash(const std::string& folder);
+// The program's icon in the sizes desktop menus ask for (not read by the game itself).
+bool writeIcons(const std::string& folder);
 
 } // namespace tb::media
