@@ -4,9 +4,12 @@
 #include "shell/media_paths.h"
 
 #include <glib.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace tb {
@@ -142,10 +145,55 @@ bool replaceFile(const std::string& path, std::string_view text) {
     return true;
 }
 
+std::string mediaSettingsPath() {
+    return mediaPath("game.ini");
+}
+
+// A system-wide install leaves the media folder to root; saving there would fail at every exit.
+bool mediaFolderWritable() {
+    return access(mediaFolder().c_str(), W_OK) == 0;
+}
+
+bool isPlayersOwnFile(const std::string& path) {
+    return path != mediaSettingsPath();
+}
+
+std::string homeFolder() {
+    const char* home = std::getenv("HOME");
+    return home != nullptr && home[0] != '\0' ? home : g_get_home_dir();
+}
+
+bool createFolderOf(const std::string& path) {
+    const GlibText folder(g_path_get_dirname(path.c_str()));
+    if (g_mkdir_with_parents(folder.get(), 0700) != 0) {
+        std::fprintf(stderr, "Cannot create %s: %s\n", folder.get(), g_strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// The media folder's game.ini, the values a player starts from before saving their own; empty
+// when it is missing or cannot be used, so that it never stands in the way of a save.
+std::string shippedSettingsText() {
+    std::string text;
+    if (readWholeFile(mediaSettingsPath(), text) != FileRead::Read || !loadKeyFile(text)) {
+        return {};
+    }
+    return text;
+}
+
 } // namespace
 
 std::string settingsPath() {
-    return mediaPath("game.ini");
+    return mediaFolderWritable() ? mediaSettingsPath() : userSettingsPath();
+}
+
+std::string userSettingsPath() {
+    // Relative config paths are to be ignored: they would depend on where the game was started.
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const std::string base =
+        configHome != nullptr && configHome[0] == '/' ? configHome : homeFolder() + "/.config";
+    return base + "/trundlebay/game.ini";
 }
 
 std::string settingsBackupPath() {
@@ -204,22 +252,34 @@ std::optional<std::string> mergeSettings(std::string_view existing, const Settin
 }
 
 void readSettings() {
+    std::string path = settingsPath();
     std::string text;
-    if (readWholeFile(settingsPath(), text) != FileRead::Read) {
+    FileRead read = readWholeFile(path, text);
+    if (read == FileRead::Missing && isPlayersOwnFile(path)) {
+        path = mediaSettingsPath();
+        read = readWholeFile(path, text);
+    }
+    if (read != FileRead::Read) {
         setDefaults(settings);
         return;
     }
     if (!parseSettings(text, settings)) {
-        std::fprintf(stderr, "%s cannot be parsed; using the default settings\n",
-                     settingsPath().c_str());
+        std::fprintf(stderr, "%s cannot be parsed; using the default settings\n", path.c_str());
     }
 }
 
 bool writeSettings() {
     const std::string path = settingsPath();
     std::string existing;
-    if (readWholeFile(path, existing) == FileRead::Unreadable) {
+    const FileRead read = readWholeFile(path, existing);
+    if (read == FileRead::Unreadable) {
         return false;
+    }
+    if (read == FileRead::Missing && isPlayersOwnFile(path)) {
+        if (!createFolderOf(path)) {
+            return false;
+        }
+        existing = shippedSettingsText();
     }
     std::optional<std::string> merged = mergeSettings(existing, settings);
     if (!merged) {

@@ -1,5 +1,6 @@
 #pragma once
-// The player's choices, kept in "game.ini" in the media folder, section "Game".
+// The player's choices, kept in "game.ini" in the media folder (or the player's config folder
+// when the media folder is read-only), section "Game".
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,9 +32,15 @@ void saveSettingsIfChanged();
 // returns true when the player pressed Start.
 bool runSettings(int mode, const char* caption);
 
-// The settings file's path and the name its unparsable predecessor is kept under.
+// The settings file's path and the name its unparsable predecessor is kept under. The file is
+// game.ini in the media folder while that folder can be written; in a read-only (system-wide)
+// install it is the player's own userSettingsPath(), which starts from the media folder's
+// game.ini until it exists.
 std::string settingsPath();
 std::string settingsBackupPath();
+// $XDG_CONFIG_HOME/trundlebay/game.ini, or ~/.config/trundlebay/game.ini when that is unset or
+// not an absolute path.
+std::string userSettingsPath();
 
 // How a value reads as a number: its leading decimal digits after any blanks, 0 when there
 // are none; values too large for an int read as the largest int.

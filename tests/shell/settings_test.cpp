@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace tb {
@@ -209,6 +213,87 @@ TEST_F(SettingsFileTest, FailedSaveReportsFailureAndModesBehave) {
     EXPECT_EQ(settings.width, 640) << "mode 0 reads nothing";
     EXPECT_TRUE(runSettings(1, "Trundlebay"));
     EXPECT_EQ(settings.width, 1024);
+}
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+  private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(SettingsUserPath, FollowsTheConfigHomeOrFallsBackToDotConfig) {
+    const ScopedEnv home("HOME", "/home/player");
+    {
+        const ScopedEnv config("XDG_CONFIG_HOME", "/srv/config");
+        EXPECT_EQ(userSettingsPath(), "/srv/config/trundlebay/game.ini");
+    }
+    for (const char* ignored : {static_cast<const char*>(nullptr), "", "relative/config"}) {
+        const ScopedEnv config("XDG_CONFIG_HOME", ignored);
+        EXPECT_EQ(userSettingsPath(), "/home/player/.config/trundlebay/game.ini")
+            << (ignored ? ignored : "unset");
+    }
+}
+
+// Root may write anywhere, so a player's session on a read-only install runs in a child
+// process as "nobody" when the tests run as root. The child's steps exit non-zero on failure.
+constexpr uid_t Nobody = 65534;
+
+void runAsPlayer(const fs::path& configHome, int height, int lights) {
+    if (geteuid() == 0 && (setgid(Nobody) != 0 || setuid(Nobody) != 0)) {
+        std::exit(2);
+    }
+    setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+    if (settingsPath() != userSettingsPath()) {
+        std::exit(3);
+    }
+    readSettings();
+    settings.height = height;
+    settings.lights = lights;
+    std::exit(writeSettings() ? 0 : 4);
+}
+
+TEST_F(SettingsFileTest, ReadOnlyMediaFolderKeepsChoicesInThePlayersConfigFolder) {
+    const std::string shipped = "[Game]\n# shipped with the game\nWidth=1024\n";
+    writeFile(settingsPath(), shipped);
+    std::string pattern = (fs::temp_directory_path() / "tb-config-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const fs::path configHome = pattern;
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(configHome.c_str(), Nobody, Nobody), 0);
+    }
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::remove);
+    fs::permissions(folder,
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                        fs::perms::others_exec,
+                    fs::perm_options::add);
+
+    EXPECT_EXIT(runAsPlayer(configHome, 600, 0), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(runAsPlayer(configHome, 600, 1), testing::ExitedWithCode(0), "");
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
+
+    const fs::path own = configHome / "trundlebay" / "game.ini";
+    const std::string saved = readFile(own);
+    EXPECT_NE(saved.find("# shipped with the game\n"), std::string::npos) << saved;
+    Settings values;
+    EXPECT_TRUE(parseSettings(saved, values));
+    EXPECT_EQ(values.width, 1024) << "the shipped file gives the starting values";
+    EXPECT_EQ(values.height, 600) << "the second session read the first one's own file";
+    EXPECT_EQ(values.lights, 1);
+    EXPECT_EQ(readFile(folder / "game.ini"), shipped) << "the media folder stays as installed";
+    EXPECT_EQ(fs::status(own.parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
+    fs::remove_all(configHome);
 }
 
 } // namespace
