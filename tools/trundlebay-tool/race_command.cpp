@@ -1,23 +1,18 @@
 // trundlebay-tool race: whole races on a track map with no window and no sound, the game's own
 // update run on a simulated clock, one JSON line per race. For testing and judging maps.
+#include "parse_number.h"
 #include "tool_commands.h"
 
-#include "assets/model.h"
-#include "race/game_update.h"
+#include "race/headless_race.h"
 #include "race/race_progress.h"
 #include "race/vehicle.h"
-#include "shell/app_state.h"
-#include "shell/clock.h"
 #include "shell/media_paths.h"
 #include "shell/random.h"
-#include "track/level.h"
 #include "track/track_builder.h"
 
 #include <nlohmann/json.hpp>
 
-#include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -26,33 +21,12 @@
 namespace tb::tool {
 namespace {
 
-constexpr std::uint32_t FrameMilliseconds = 30;
-constexpr float FrameSeconds = 0.03f;
-// A race that has no winner after this much simulated time is stuck, not slow.
-constexpr int RaceFrameLimit = 20 * 60 * 1000 / FrameMilliseconds;
-// The results last 10 s; anything far beyond that is a fault.
-constexpr int ResultsFrameLimit = 60 * 1000 / FrameMilliseconds;
-
-std::uint32_t simulatedMilliseconds = 1000;
-std::uint32_t simulatedClock() {
-    return simulatedMilliseconds;
-}
-
 struct RaceOptions {
     std::string map;
     int races = 1;
     unsigned seed = 1;
     bool autopilot = false;
 };
-
-template <typename Number> std::optional<Number> parseNumber(const std::string& text) {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 int usageError(const char* problem, const std::string& subject) {
     std::fprintf(stderr, "trundlebay-tool race: %s '%s'\n", problem, subject.c_str());
@@ -89,23 +63,6 @@ int parseOptions(const std::vector<std::string>& args, RaceOptions& options) {
     return -1;
 }
 
-// The map as the level loader names it: a file the user named anywhere is reached from the
-// media folder by a relative path; a bare name is looked up in the media folder itself.
-std::optional<std::string> resolveMap(const std::string& map) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::is_regular_file(map, error)) {
-        const fs::path relative = fs::relative(fs::absolute(map), mediaFolder(), error);
-        if (!error && !relative.empty()) {
-            return relative.string();
-        }
-    }
-    if (fs::is_regular_file(mediaPath(map), error)) {
-        return map;
-    }
-    return std::nullopt;
-}
-
 // Without --map the map is chosen from the media folder by the game's own rule.
 std::optional<std::string> chooseMap() {
     const std::vector<std::string> maps = findTrackMaps();
@@ -115,54 +72,6 @@ std::optional<std::string> chooseMap() {
     const int count = static_cast<int>(maps.size());
     return maps[static_cast<std::size_t>(chooseTrackMap(count, nextRandom()))];
 }
-
-void runFrame() {
-    simulatedMilliseconds += FrameMilliseconds;
-    app.frameTime = FrameSeconds;
-    app.frameClock = clockSeconds();
-    update();
-}
-
-// Runs one race from its countdown to the finish; the number of frames, or nullopt when the
-// race found no winner in time.
-std::optional<int> runToFinish() {
-    for (int frame = 1; frame <= RaceFrameLimit; ++frame) {
-        runFrame();
-        if (race.phase == Finished) {
-            return frame;
-        }
-    }
-    return std::nullopt;
-}
-
-bool runResults() {
-    for (int frame = 0; frame < ResultsFrameLimit; ++frame) {
-        runFrame();
-        if (race.phase == Countdown) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The level loaded without window, sound output or overlay, on the simulated clock.
-struct HeadlessLevel {
-    HeadlessLevel(const std::string& map, bool autopilot) {
-        setClockSource(&simulatedClock);
-        setUpdateOptions({autopilot, false});
-        LevelOptions level;
-        level.mapFile = map.c_str();
-        level.openSound = false;
-        level.createOverlay = false;
-        loadLevel(level);
-    }
-    ~HeadlessLevel() {
-        unloadLevel();
-        setClockSource(nullptr);
-    }
-    HeadlessLevel(const HeadlessLevel&) = delete;
-    HeadlessLevel& operator=(const HeadlessLevel&) = delete;
-};
 
 nlohmann::ordered_json raceLine(const std::string& map, unsigned seed, int frames) {
     nlohmann::ordered_json line;
@@ -181,19 +90,19 @@ nlohmann::ordered_json raceLine(const std::string& map, unsigned seed, int frame
 
 int runRaces(const RaceOptions& options, const std::string& map) {
     for (int r = 1; r <= options.races; ++r) {
-        const std::optional<int> frames = runToFinish();
+        const std::optional<int> frames = runRaceToFinish();
         if (!frames) {
             std::fprintf(stderr,
                          "trundlebay-tool race: race %d on %s has no winner after %d s of "
                          "simulated time\n",
                          r, map.c_str(),
-                         RaceFrameLimit * static_cast<int>(FrameMilliseconds) / 1000);
+                         RaceFrameLimit * static_cast<int>(HeadlessFrameMilliseconds) / 1000);
             return 1;
         }
         // Laps are read at the finish; the results that follow move the jeepneys on.
         std::printf("%s\n", raceLine(map, options.seed, *frames).dump().c_str());
         std::fflush(stdout);
-        if (!runResults()) {
+        if (!runRaceResults()) {
             std::fprintf(stderr, "trundlebay-tool race: the results after race %d never end\n", r);
             return 1;
         }
@@ -206,10 +115,9 @@ int raceCommand(const std::vector<std::string>& args) {
     if (const int code = parseOptions(args, options); code >= 0) {
         return code;
     }
-    setGraphicsEnabled(false);
     seedRandom(options.seed);
     const std::optional<std::string> map =
-        options.map.empty() ? chooseMap() : resolveMap(options.map);
+        options.map.empty() ? chooseMap() : resolveTrackMap(options.map);
     if (!map) {
         std::fprintf(stderr, "trundlebay-tool race: %s\n",
                      options.map.empty() ? ("no track map (map*.bmp) in " + mediaFolder()).c_str()
