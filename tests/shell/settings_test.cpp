@@ -247,21 +247,22 @@ TEST(SettingsUserPath, FollowsTheConfigHomeOrFallsBackToDotConfig) {
 }
 
 // Root may write anywhere, so a player's session on a read-only install runs in a child
-// process as "nobody" when the tests run as root. The child's steps exit non-zero on failure.
+// process as "nobody" when the tests run as root. The child's steps exit non-zero on failure,
+// without exit-time handlers, which belong to the parent.
 constexpr uid_t Nobody = 65534;
 
 void runAsPlayer(const fs::path& configHome, int height, int lights) {
     if (geteuid() == 0 && (setgid(Nobody) != 0 || setuid(Nobody) != 0)) {
-        std::exit(2);
+        std::_Exit(2);
     }
     setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
     if (settingsPath() != userSettingsPath()) {
-        std::exit(3);
+        std::_Exit(3);
     }
     readSettings();
     settings.height = height;
     settings.lights = lights;
-    std::exit(writeSettings() ? 0 : 4);
+    std::_Exit(writeSettings() ? 0 : 4);
 }
 
 TEST_F(SettingsFileTest, ReadOnlyMediaFolderKeepsChoicesInThePlayersConfigFolder) {
