@@ -4,6 +4,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -50,6 +51,10 @@ struct SelectedFont {
     int ascent = 0;
 };
 
+// The HUD switches fonts at every start and finish; fonts once selected are kept, so a switch
+// back asks nothing (and takes no memory) of the 2-D library in the middle of play.
+constexpr int KeptFontCount = 4;
+
 struct OverlaySurface {
     std::unique_ptr<std::uint8_t[]> bits; // bottom row first, blue, green, red, alpha
     std::unique_ptr<cairo_surface_t, SurfaceRelease> surface;
@@ -57,6 +62,8 @@ struct OverlaySurface {
     std::unique_ptr<std::uint8_t[]> blankCopy;
     std::unique_ptr<cairo_glyph_t, GlyphRelease> glyphs;
     SelectedFont font;
+    std::array<SelectedFont, KeptFontCount> keptFonts;
+    int nextKeptFont = 0;
     float rasterX = 0.0f;
     float rasterY = 0.0f;
     std::uint32_t foreground = White;
@@ -139,6 +146,24 @@ bool selectFont(const FontChoice& choice) {
     cairo_font_options_destroy(options);
     cairo_font_face_destroy(face);
     return selected;
+}
+
+void keepFont(SelectedFont&& font) {
+    if (!font.scaled) {
+        return;
+    }
+    overlay.keptFonts[overlay.nextKeptFont] = std::move(font);
+    overlay.nextKeptFont = (overlay.nextKeptFont + 1) % KeptFontCount;
+}
+
+bool takeKeptFont(const FontChoice& choice) {
+    for (SelectedFont& kept : overlay.keptFonts) {
+        if (kept.scaled && kept.choice == choice) {
+            std::swap(overlay.font, kept);
+            return true;
+        }
+    }
+    return false;
 }
 
 // ---- shapes ----------------------------------------------------------------------------------
@@ -376,6 +401,7 @@ bool createOverlay(int left, int top, int right, int bottom, int referenceWidth,
 void destroyOverlay() {
     // The context and font go before the surface, the surface before the pixels it draws into.
     overlay.font = SelectedFont{};
+    overlay.keptFonts = {};
     overlay.context.reset();
     overlay.surface.reset();
     overlay = OverlaySurface{};
@@ -405,10 +431,16 @@ void setOverlayFont(int height, bool bold, bool italic, bool underline, const ch
     }
     const FontChoice choice{height, bold, italic, underline, faceName ? faceName : ""};
     // Restarting the race asks for the same font every frame while R is held.
-    if (overlay.font.scaled && overlay.font.choice == choice) {
+    if ((overlay.font.scaled && overlay.font.choice == choice) || takeKeptFont(choice)) {
         return;
     }
-    selectFont(choice);
+    SelectedFont previous = std::move(overlay.font);
+    overlay.font = SelectedFont{};
+    if (selectFont(choice)) {
+        keepFont(std::move(previous));
+    } else {
+        overlay.font = std::move(previous);
+    }
 }
 
 void drawOverlayEllipse(int left, int top, int right, int bottom) {

@@ -98,18 +98,22 @@ bool openDisplay() {
 
 } // namespace
 
-bool startUp(const Colour& clearColour) {
-    std::copy(clearColour.begin(), clearColour.end(), std::begin(app.clearColour));
-    seedRandom(startUpSeed());
-    if (!runSettings(2, "Trundlebay") || !openDisplay()) {
-        return false;
-    }
+void setUpGraphics() {
     setViewportAndProjection();
     setFixedState();
     setLights();
     camera.viewMatrix = buildViewMatrix({0.0f, 1.0f, -5.0f}, {0.0f, 0.0f, 1.0f},
                                         {-1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f});
     resetTextureRegistry(settings.useHiQualTex != 0);
+}
+
+bool startUp(const Colour& clearColour) {
+    std::copy(clearColour.begin(), clearColour.end(), std::begin(app.clearColour));
+    seedRandom(startUpSeed());
+    if (!runSettings(2, "Trundlebay") || !openDisplay()) {
+        return false;
+    }
+    setUpGraphics();
     if (settings.joystick != 0) {
         initJoystick();
     }

@@ -1,0 +1,34 @@
+#pragma once
+// Counts heap allocations on every thread while counting is on, by the program or shared
+// library that asked for them. The program that links allocation_counter.cpp replaces malloc
+// and its relatives and operator new, so the game's own code, the C and C++ libraries and
+// every other shared library (cairo, the GL driver, X) are counted alike.
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tb::test {
+
+struct AllocationCount {
+    std::size_t calls = 0; // malloc, calloc, realloc, the aligned forms and operator new
+    std::size_t bytes = 0;
+};
+
+struct AllocationCounts {
+    AllocationCount total;
+    // Asked for by the game's code (or the test's), itself or through the C and C++ libraries.
+    AllocationCount game;
+    // "libcairo.so.2: 120 calls, 9600 bytes; ..." for the game ("the program") and every
+    // library that asked for memory on its own account, most calls first.
+    std::string byObject;
+    // What the loaded objects whose file names begin with `prefix` asked for.
+    AllocationCount of(const char* prefix) const;
+    std::vector<std::pair<std::string, AllocationCount>> objects;
+};
+
+// Notes where every loaded object lies in memory, then counts from zero.
+void startCountingAllocations();
+AllocationCounts stopCountingAllocations();
+
+} // namespace tb::test
