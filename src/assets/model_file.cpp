@@ -19,7 +19,7 @@ constexpr std::size_t MaxTokenLength = 259;
 constexpr float BoundsStartMin = 100000.0f;
 constexpr float BoundsStartMax = -100000.0f;
 constexpr const char* BadModel = "Bad model:";
-constexpr const char* EndOfFile = "unexpected end of file";
+constexpr const char* EndOfFile = "Unexpected end of file:";
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -236,7 +236,10 @@ class ModelReader {
         return true;
     }
 
-    bool numberFailure() { return fail(BadModel, in_.atEnd() ? EndOfFile : in_.tokenHere()); }
+    // A file cut off has no offending token to show, so the player is told which file it is.
+    bool endOfFile() { return fail(EndOfFile, fileName_); }
+
+    bool numberFailure() { return in_.atEnd() ? endOfFile() : fail(BadModel, in_.tokenHere()); }
 
     bool number(float& out) {
         const auto value = in_.number();
@@ -269,7 +272,7 @@ class ModelReader {
     // file cannot hold is a truncated file, found before anything is allocated for it.
     bool fitsInFile(std::uint32_t items, std::size_t minChars) {
         if (items > (in_.remaining() + 1) / minChars) {
-            return fail(BadModel, EndOfFile);
+            return endOfFile();
         }
         return true;
     }

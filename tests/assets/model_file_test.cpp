@@ -257,9 +257,9 @@ TEST_F(ModelFileTest, RefusesMalformedNumbersAndTokens) {
 
     // A count the rest of the file cannot hold, and a file cut off inside a section.
     EXPECT_FALSE(load(withSections("VERTICES { POSITION_TEXCOORDS 4000000000 0 0 0 0 0", "")));
-    EXPECT_EQ(reports().back(), (Report{"Bad model:", "unexpected end of file"}));
-    EXPECT_FALSE(load("A3F " + ThreeVertices + " FACES { 2 0 1 2 0 1 2"));
-    EXPECT_EQ(reports().back(), (Report{"Bad model:", "unexpected end of file"}));
+    EXPECT_EQ(reports().back(), (Report{"Unexpected end of file:", "m.a3f"}));
+    EXPECT_FALSE(load("A3F " + ThreeVertices + " FACES { 2 0 1 2 0 1 2", "cut.a3f"));
+    EXPECT_EQ(reports().back(), (Report{"Unexpected end of file:", "cut.a3f"}));
     EXPECT_EQ(model.loaded, 0);
 }
 
