@@ -73,16 +73,27 @@ float squaredDistance(const Vec3& p, float x, float z) {
     return dx * dx + dz * dz;
 }
 
+bool onLapLine(const Vec3& p) {
+    return squaredDistance(p, track.startPoint.x, track.startPoint.z) < LapLineSq;
+}
+
+// An arch near the grid centre (or none at all, leaving the start at the origin) puts the lap
+// line inside the checkpoint; the checkpoint only counts off the line, or jeepneys standing
+// on the grid would run up laps without moving.
+bool atCheckpoint(const Vec3& p) {
+    return squaredDistance(p, 0.0f, 0.0f) < CheckpointSq && !onLapLine(p);
+}
+
 void countLap(int i) {
     Vehicle& v = vehicles[i];
     const Vec3& p = vehicleBody(i).position;
     if (v.checkpointPending) {
-        if (squaredDistance(p, 0.0f, 0.0f) < CheckpointSq) {
+        if (atCheckpoint(p)) {
             v.checkpointPending = false;
         }
         return;
     }
-    if (squaredDistance(p, track.startPoint.x, track.startPoint.z) < LapLineSq) {
+    if (onLapLine(p)) {
         ++v.lapCount;
         v.checkpointPending = true;
         if (v.lapCount >= LapsToWin && race.phase == Racing) {

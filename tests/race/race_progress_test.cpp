@@ -81,6 +81,24 @@ TEST_F(RaceTest, ALapNeedsTheCheckpointThenTheArch) {
     }
 }
 
+TEST_F(RaceTest, StandingOnALapLineInsideTheCheckpointCountsNothing) {
+    track.startPoint = {0.0f, 0.0f}; // no arch was built
+    setRacePhase(Countdown);
+    for (int f = 0; f < 200; ++f) {
+        stepRacePhase();
+        countLaps();
+    }
+    EXPECT_EQ(race.phase, Racing);
+    for (int i = 0; i < VehicleCount; ++i) {
+        EXPECT_EQ(vehicles[i].lapCount, 0) << "vehicle " << i;
+    }
+    for (const float z : {30.0f, 0.0f, 19.0f, 30.0f, 5.0f}) {
+        putAt(0, 0.0f, z);
+        countLaps();
+    }
+    EXPECT_EQ(vehicles[0].lapCount, 2) << "out past the line and back is still a lap";
+}
+
 TEST_F(RaceTest, TheLowerIndexWinsATieThenResultsLastTenSeconds) {
     race.phase = Racing;
     advanceClock(70.0f);
