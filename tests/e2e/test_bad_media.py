@@ -195,8 +195,8 @@ def truncated_models(game):
 
 
 def missing_sound_and_unknown_format(game):
-    """No engine sound and a crash sound the game cannot play: one box, and the countdown,
-    where nothing crashes, is silent."""
+    """No engine sound and a crash sound the game cannot play: one box, and then not a
+    sample is heard, bumps on the grid included."""
     raw = os.path.join(game.folder, "sound.raw")
     game.remove_media("jeep.wav")
     game.replace_media("crash.wav", float_wav())
@@ -205,7 +205,7 @@ def missing_sound_and_unknown_format(game):
     with open(raw, "rb") as f:
         written = f.read()
     check(len(written) > 11025 * 4 * 4, "only %d bytes of sound were written" % len(written))
-    check(not any(written[:11025 * 4 * 4]), "sound was played although no sound could be loaded")
+    check(not any(written), "sound was played although no sound could be loaded")
 
 
 def unknown_sound_format_only(game):
@@ -214,8 +214,8 @@ def unknown_sound_format_only(game):
     game.replace_media("crash.wav", float_wav())
     play_with_boxes(game, [], env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": raw})
     with open(raw, "rb") as f:
-        countdown = f.read(11025 * 4 * 4)
-    loud = max(abs(s) for s in struct.unpack("<%dh" % (len(countdown) // 2), countdown))
+        written = f.read()
+    loud = max(abs(s) for s in struct.unpack("<%dh" % (len(written) // 2), written))
     check(loud > 300, "the engines are silent beside an unplayable crash sound (peak %d)" % loud)
 
 
