@@ -100,6 +100,15 @@ void pushApart(Vec3& a, Vec3& b) {
     b = difference(b, e);
 }
 
+// The vehicle update puts a grounded jeepney back on the ground every frame; measured from the
+// start of the frame that drop reads as movement, and handed on by a contact it would lift one
+// jeepney and sink the other a little further with every frame they stay in touch.
+void keepOnGround(int i) {
+    if (vehicles[i].jumpState == Grounded) {
+        vehicleBody(i).position.y = 0.0f;
+    }
+}
+
 void resolveContact(int i, int j, const Contact& contact) {
     Vehicle& vi = vehicles[i];
     Vehicle& vj = vehicles[j];
@@ -127,6 +136,8 @@ void resolveContact(int i, int j, const Contact& contact) {
     pi = sum(vi.prevPosition, vi.pushVelocity);
     pj = sum(vj.prevPosition, vj.pushVelocity);
     pushApart(pi, pj);
+    keepOnGround(i);
+    keepOnGround(j);
     vi.prevPosition = pi;
     vj.prevPosition = pj;
 }
@@ -242,6 +253,7 @@ void bounceOffObstacle(float contactX, float contactZ) {
     v.pushVelocity = scaled(d, BounceFactor);
     v.spinRate = BounceSpin * (d.z * position.x - d.x * position.z);
     position = sum(v.prevPosition, scaled(d, BounceFactor));
+    keepOnGround(0);
 }
 
 } // namespace tb

@@ -77,6 +77,21 @@ TEST_F(CollisionTest, PushIsCappedAtOneAndCoincidentJeepneysSplitAlongZ) {
     EXPECT_FLOAT_EQ(vehicleBody(1).position.z, 4.0f);
 }
 
+// A rival reversing off a ramp's zone below the surface is put back on the ground by the
+// vehicle update, right beside a jeepney: the two must not climb and dive apart frame by frame.
+TEST_F(CollisionTest, GroundedJeepneysInTouchStayOnTheGround) {
+    makeGrid(41, 41, Open);
+    race.phase = Racing;
+    arrive(3, {0, 0, 0}, {0, 0, 0}, -0.75f, 2.0f);
+    arrive(6, {1.5f, -5.6f, 9.0f}, {1.5f, 0, 8.0f}, 3.14159f, -30.0f);
+    for (int frame = 0; frame < 30; ++frame) {
+        collideVehicles();
+        ASSERT_EQ(vehicleBody(3).position.y, 0.0f) << "frame " << frame;
+        ASSERT_EQ(vehicleBody(6).position.y, 0.0f) << "frame " << frame;
+        updateVehicles();
+    }
+}
+
 TEST_F(CollisionTest, ThePlayerBouncesOffTheFirstWallAndRivalsDriveThrough) {
     makeGrid(9, 9, Open);
     gameModels.wall.loaded = 1;
@@ -103,6 +118,10 @@ TEST_F(CollisionTest, ThePlayerBouncesOffTheFirstWallAndRivalsDriveThrough) {
     EXPECT_EQ(vehicles[0].prevPosition.z, 31.0f);
     EXPECT_NEAR(vehicles[0].spinRate, 0.02f * (-0.6f * 0.5f), 1e-5f);
     EXPECT_TRUE(isChannelPlaying(vehicles[0].crashChannel));
+
+    arrive(0, {0.5f, 2.0f, 31.0f}, {0.5f, 0, 31.6f}, 0, 20.0f);
+    collideVehicles();
+    EXPECT_EQ(vehicleBody(0).position.y, 0.0f) << "a grounded jeepney is thrown back on the ground";
 }
 
 } // namespace
