@@ -105,6 +105,9 @@ void applyJumpState(Vehicle& v, Model& body, float d, float dt) {
         if (body.rotation.pitch > RampNoseUpLimit) {
             body.rotation.pitch -= 0.01f * d;
         }
+        // Reversing over a ramp drops the nose; left unbounded it would stand the jeepney on its
+        // nose below the ground until it left the ramp's cells.
+        body.rotation.pitch = std::min(body.rotation.pitch, -RampNoseUpLimit);
         break;
     case Airborne:
         if (body.position.y <= 0.0f) {

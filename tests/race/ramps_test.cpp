@@ -6,6 +6,8 @@
 #include "shell/media_paths.h"
 #include "shell/random.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
@@ -110,20 +112,28 @@ TEST_F(RampTest, LandingFromTheAirSoundsOnlyOnAnIdleChannel) {
     }
 }
 
-TEST_F(RampTest, TheGamesRampIsJumpedInEitherDirection) {
+// The game's ramp model from the generated media, placed as the track builder places a ramp.
+bool placeGamesRamp() {
     const std::string media = TB_BUILD_MEDIA_DIR;
     if (!std::filesystem::exists(media + "/streetJ.a3f")) {
-        GTEST_SKIP() << "no generated media in " << media;
+        return false;
     }
     setGraphicsEnabled(false);
     const std::string saved = mediaFolder();
     setMediaFolder(media);
     buildModel("streetJ.a3f", gameModels.streetJ);
     setMediaFolder(saved);
-    ASSERT_EQ(gameModels.streetJ.loaded, 1);
     Mat4 m{};
     composeTransform(m, 10.01f, 10.0f, 10.01f, 0, 0, 0, 0, 0, 0);
-    placeRamp(m);
+    track.rampPlacements.entries[0] = m;
+    track.rampPlacements.count = 1;
+    return gameModels.streetJ.loaded == 1;
+}
+
+TEST_F(RampTest, TheGamesRampIsJumpedInEitherDirection) {
+    if (!placeGamesRamp()) {
+        GTEST_SKIP() << "no generated ramp model in " << TB_BUILD_MEDIA_DIR;
+    }
     race.phase = Racing;
     for (const auto& [z0, yaw] : {std::pair{-60.0f, 0.0f}, std::pair{60.0f, 3.14159f}}) {
         releaseSoundChannels();
@@ -142,6 +152,32 @@ TEST_F(RampTest, TheGamesRampIsJumpedInEitherDirection) {
         }
         EXPECT_TRUE(onRamp && airborne && landed) << "from z " << z0;
         EXPECT_FALSE(soundBeforeFlight) << "driving onto the ramp is silent, from z " << z0;
+    }
+}
+
+// Rivals bounced head-on reverse fast; over a ramp the nose must not drop without end, or the
+// jeepney stands on its nose below the ground until it leaves the ramp's cells.
+TEST_F(RampTest, ReversingOverTheGamesRampTiltsNoFurtherThanDrivingUpIt) {
+    if (!placeGamesRamp()) {
+        GTEST_SKIP() << "no generated ramp model in " << TB_BUILD_MEDIA_DIR;
+    }
+    race.phase = Racing;
+    for (const auto& [z0, yaw] : {std::pair{-60.0f, 3.14159f}, std::pair{60.0f, 0.0f}}) {
+        giveBody(0, {0, 0, z0}, yaw);
+        vehicles[0].jumpState = Grounded;
+        vehicles[0].throttle = 0.0f;
+        vehicles[0].speed = -40.0f;
+        bool onRamp = false;
+        float steepest = 0.0f, lowest = 0.0f;
+        for (int frame = 0; frame < 100; ++frame) {
+            updateVehicles();
+            onRamp |= vehicles[0].jumpState == OnRamp;
+            steepest = std::max(steepest, std::fabs(vehicleBody(0).rotation.pitch));
+            lowest = std::min(lowest, vehicleBody(0).position.y);
+        }
+        EXPECT_TRUE(onRamp) << "from z " << z0;
+        EXPECT_LE(steepest, 0.142f + 1e-4f) << "from z " << z0;
+        EXPECT_GT(lowest, -1.0f) << "from z " << z0;
     }
 }
 
