@@ -27,6 +27,19 @@ namespace {
 
 // Reports beyond this many only add to the count.
 constexpr std::size_t ProblemsListed = 20;
+// A jump off the game's ramps rises about 10 units; a jeepney this far above or below the
+// ground has left the world.
+constexpr float HeightLimit = 50.0f;
+
+// The first vehicle beyond the height limit, or -1.
+int vehicleOffTheGround() {
+    for (int i = 0; i < VehicleCount; ++i) {
+        if (std::fabs(vehicleBody(i).position.y) > HeightLimit) {
+            return i;
+        }
+    }
+    return -1;
+}
 
 struct SoakOptions {
     std::vector<std::string> maps;
@@ -45,13 +58,23 @@ struct RaceRecord {
     double seconds = 0.0;
 };
 
+// Where the largest value of a figure was seen.
+struct Extreme {
+    double value = 0.0;
+    RaceRecord race;
+    int vehicle = 0;
+    int frame = 0;
+    bool inResults = false;
+};
+
 struct SoakFigures {
     int loads = 0;
     int races = 0;
     int finishes = 0;
     long long frames = 0;
-    double farthest = 0.0; // from the grid centre in (x, z)
-    double highest = 0.0;
+    Extreme farthest; // from the grid centre in (x, z)
+    Extreme highest;
+    Extreme deepest; // below the ground
     std::optional<RaceRecord> longestSimulated;
     std::optional<RaceRecord> longestReal;
     std::vector<std::string> problems;
@@ -172,16 +195,31 @@ class Soak {
     void inspectFrame(int frame) {
         for (int i = 0; i < VehicleCount; ++i) {
             const Vec3& p = vehicleBody(i).position;
-            figures_.farthest = std::max(figures_.farthest, std::hypot(double{p.x}, double{p.z}));
-            figures_.highest = std::max(figures_.highest, double{p.y});
+            keepExtreme(figures_.farthest, std::hypot(double{p.x}, double{p.z}), i, frame);
+            keepExtreme(figures_.highest, p.y, i, frame);
+            keepExtreme(figures_.deepest, -p.y, i, frame);
         }
         if (faultSeen_) {
             return;
         }
         if (const auto fault = findNonFiniteField()) {
-            faultSeen_ = true;
-            problem(label() + " frame " + std::to_string(frame) + " (" +
-                    (race.phase == Finished ? "results" : "race") + "): " + describeField(*fault));
+            report(frame, describeField(*fault));
+        } else if (const int i = vehicleOffTheGround(); i >= 0) {
+            report(frame, "vehicle " + std::to_string(i) + " stands at height " +
+                              std::to_string(vehicleBody(i).position.y));
+        }
+    }
+
+    // One report per level load: a fault usually repeats every frame after it.
+    void report(int frame, const std::string& what) {
+        faultSeen_ = true;
+        problem(label() + " frame " + std::to_string(frame) + " (" +
+                (race.phase == Finished ? "results" : "race") + "): " + what);
+    }
+
+    void keepExtreme(Extreme& extreme, double value, int vehicle, int frame) const {
+        if (value > extreme.value) {
+            extreme = Extreme{value, current_, vehicle, frame, race.phase == Finished};
         }
     }
 
@@ -224,6 +262,18 @@ nlohmann::ordered_json recordJson(const std::optional<RaceRecord>& record) {
     return line;
 }
 
+nlohmann::ordered_json extremeJson(const Extreme& extreme) {
+    nlohmann::ordered_json line;
+    line["value"] = rounded(extreme.value, 0.01);
+    line["map"] = std::filesystem::path(extreme.race.map).filename().string();
+    line["seed"] = extreme.race.seed;
+    line["autopilot"] = extreme.race.autopilot;
+    line["race"] = extreme.race.race;
+    line["vehicle"] = extreme.vehicle;
+    line[extreme.inResults ? "resultsFrame" : "raceFrame"] = extreme.frame;
+    return line;
+}
+
 nlohmann::ordered_json summaryJson(const SoakOptions& options, const SoakFigures& figures,
                                    int mapCount, double seconds) {
     nlohmann::ordered_json summary;
@@ -237,8 +287,9 @@ nlohmann::ordered_json summaryJson(const SoakOptions& options, const SoakFigures
     summary["frames"] = figures.frames;
     summary["longestRace"] = recordJson(figures.longestSimulated);
     summary["slowestToRun"] = recordJson(figures.longestReal);
-    summary["farthestFromCentre"] = rounded(figures.farthest, 0.01);
-    summary["highest"] = rounded(figures.highest, 0.01);
+    summary["farthestFromCentre"] = extremeJson(figures.farthest);
+    summary["highest"] = extremeJson(figures.highest);
+    summary["deepest"] = extremeJson(figures.deepest);
     summary["seconds"] = rounded(seconds, 0.01);
     summary["problemCount"] = figures.problemCount;
     summary["problems"] = figures.problems;
