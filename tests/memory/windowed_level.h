@@ -3,8 +3,14 @@
 // size, start-up's graphics state, the level loaded from the build's media folder with its
 // overlay, the mixer open without a sound device, and a simulated clock of 30 ms frames.
 // Vehicle 0 drives itself, so the race moves on without input.
+#include "assets/game_models.h"
+#include "assets/model.h"
+#include "assets/textures.h"
 #include "audio/sound_channels.h"
+#include "race/camera.h"
 #include "race/game_update.h"
+#include "race/race_progress.h"
+#include "race/vehicle.h"
 #include "render/scene.h"
 #include "shell/app_state.h"
 #include "shell/clock.h"
@@ -15,6 +21,7 @@
 #include "shell/settings.h"
 #include "shell/startup.h"
 #include "track/level.h"
+#include "track/track_builder.h"
 
 #include <GL/gl.h>
 
@@ -38,12 +45,7 @@ class WindowedLevel {
         }
         setUpGraphics();
         app.running = true;
-        seedRandom(1);
-        setUpdateOptions({true, true});
-        LevelOptions options;
-        options.mapFile = map;
-        options.openSound = false;
-        loaded_ = loadLevel(options);
+        load(map);
         openMixer();
     }
     ~WindowedLevel() {
@@ -53,6 +55,24 @@ class WindowedLevel {
         setClockSource(nullptr);
         tearDownDisplay();
         app = AppState{};
+    }
+
+    // Loads the level again as a fresh program would (after unloadLevel and releaseTextures).
+    bool load(const char* map) {
+        setGraphicsEnabled(true);
+        resetGameModels();
+        resetVehicles();
+        resetRace();
+        resetTrack();
+        camera = Camera{};
+        resetTextureRegistry(settings.useHiQualTex != 0);
+        seedRandom(1);
+        setUpdateOptions({true, true});
+        LevelOptions options;
+        options.mapFile = map;
+        options.openSound = false;
+        loaded_ = loadLevel(options);
+        return loaded_;
     }
     WindowedLevel(const WindowedLevel&) = delete;
     WindowedLevel& operator=(const WindowedLevel&) = delete;
