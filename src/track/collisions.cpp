@@ -100,12 +100,14 @@ void pushApart(Vec3& a, Vec3& b) {
     b = difference(b, e);
 }
 
-// The vehicle update puts a grounded jeepney back on the ground every frame; measured from the
-// start of the frame that drop reads as movement, and handed on by a contact it would lift one
-// jeepney and sink the other a little further with every frame they stay in touch.
-void keepOnGround(int i) {
-    if (vehicles[i].jumpState == Grounded) {
-        vehicleBody(i).position.y = 0.0f;
+// The vehicle update gives a jeepney on the ground or on a ramp its height every frame. A
+// contact restarts the jeepney from where the frame began, which would undo that height: the
+// drop back to the ground would be handed on as movement, lifting one jeepney and sinking the
+// other further with every frame they stay in touch. So only a flying jeepney is moved up or
+// down by a contact.
+void keepHeight(int i, float height) {
+    if (vehicles[i].jumpState != Airborne) {
+        vehicleBody(i).position.y = height;
     }
 }
 
@@ -114,6 +116,7 @@ void resolveContact(int i, int j, const Contact& contact) {
     Vehicle& vj = vehicles[j];
     Vec3& pi = vehicleBody(i).position;
     Vec3& pj = vehicleBody(j).position;
+    const float heightI = pi.y, heightJ = pj.y;
     playCrash(i);
     startSparkBurst(contact.x, contact.z);
     const Vec3 dA = difference(pi, vi.prevPosition);
@@ -136,8 +139,8 @@ void resolveContact(int i, int j, const Contact& contact) {
     pi = sum(vi.prevPosition, vi.pushVelocity);
     pj = sum(vj.prevPosition, vj.pushVelocity);
     pushApart(pi, pj);
-    keepOnGround(i);
-    keepOnGround(j);
+    keepHeight(i, heightI);
+    keepHeight(j, heightJ);
     vi.prevPosition = pi;
     vj.prevPosition = pj;
 }
@@ -246,6 +249,7 @@ void collideVehicles() {
 void bounceOffObstacle(float contactX, float contactZ) {
     Vehicle& v = vehicles[0];
     Vec3& position = vehicleBody(0).position;
+    const float height = position.y;
     playCrash(0);
     startSparkBurst(contactX, contactZ);
     const Vec3 d = difference(v.prevPosition, position);
@@ -253,7 +257,7 @@ void bounceOffObstacle(float contactX, float contactZ) {
     v.pushVelocity = scaled(d, BounceFactor);
     v.spinRate = BounceSpin * (d.z * position.x - d.x * position.z);
     position = sum(v.prevPosition, scaled(d, BounceFactor));
-    keepOnGround(0);
+    keepHeight(0, height);
 }
 
 } // namespace tb

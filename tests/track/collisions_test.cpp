@@ -77,9 +77,10 @@ TEST_F(CollisionTest, PushIsCappedAtOneAndCoincidentJeepneysSplitAlongZ) {
     EXPECT_FLOAT_EQ(vehicleBody(1).position.z, 4.0f);
 }
 
-// A rival reversing off a ramp's zone below the surface is put back on the ground by the
-// vehicle update, right beside a jeepney: the two must not climb and dive apart frame by frame.
-TEST_F(CollisionTest, GroundedJeepneysInTouchStayOnTheGround) {
+// The vehicle update puts a jeepney back on the ground (here one that was below it), or on a
+// ramp's surface: a contact must not move it off that height, or two jeepneys in touch climb
+// and dive apart frame by frame.
+TEST_F(CollisionTest, JeepneysOnTheGroundOrARampKeepTheirHeightInAContact) {
     makeGrid(41, 41, Open);
     race.phase = Racing;
     arrive(3, {0, 0, 0}, {0, 0, 0}, -0.75f, 2.0f);
@@ -90,6 +91,13 @@ TEST_F(CollisionTest, GroundedJeepneysInTouchStayOnTheGround) {
         ASSERT_EQ(vehicleBody(6).position.y, 0.0f) << "frame " << frame;
         updateVehicles();
     }
+
+    arrive(3, {0, 0, -0.5f}, {0, 0, 0}, 0, 10.0f);
+    arrive(6, {1.5f, 1.0f, 2.0f}, {1.5f, 1.2f, 2.5f}, 0, 10.0f);
+    vehicles[6].jumpState = OnRamp;
+    collideVehicles();
+    EXPECT_EQ(vehicleBody(6).position.y, 1.2f) << "the ramp's surface";
+    EXPECT_EQ(vehicleBody(3).position.y, 0.0f);
 }
 
 TEST_F(CollisionTest, ThePlayerBouncesOffTheFirstWallAndRivalsDriveThrough) {
