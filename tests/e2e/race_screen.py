@@ -73,7 +73,18 @@ def start_race(game, ini=None, map_name="mapPlaza.bmp", env=None):
     game.click(launcher, *harness.START_BUTTON)
     window = game.wait_window(cls="OpenGLWin")
     game.move_mouse(window, window.width // 2, window.height // 2)  # throttle 0, no steering
+    wait_for_countdown(game, window)
     return window
+
+
+def wait_for_countdown(game, window, seconds=30):
+    """Waits until the level is loaded and drawn: the red start light is on."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if light_state(game.screenshot(window), window) == "red":
+            return
+        time.sleep(0.1)
+    raise harness.TestFailure("the countdown's red light never came on")
 
 
 def drive_forward(game, window):
