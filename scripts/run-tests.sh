@@ -3,7 +3,8 @@
 #   1. the unit and whole-game tests of the normal build (build/),
 #   2. a short run of every fuzz target in a clang build (build-fuzz/),
 #   3. the unit tests again with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/),
-#   4. the sound tests with ThreadSanitizer (build-tsan/).
+#   4. the sound tests with ThreadSanitizer (build-tsan/),
+#   5. a short whole-game run under valgrind's memcheck (build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -28,3 +29,6 @@ ASAN_OPTIONS="detect_leaks=0" UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 echo "== sound tests under ThreadSanitizer"
 scripts/run-tsan-audio.sh
+
+echo "== whole game under valgrind's memcheck"
+scripts/run-valgrind.sh build

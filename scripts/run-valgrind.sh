@@ -2,7 +2,7 @@
 # valgrind's memcheck over a short whole-game run under Xvfb: the launcher, Start, a few
 # seconds of the race, then Q. Fails on any invalid read or write, any use of uninitialised
 # memory and any definitely lost block that tests/valgrind.supp does not name as a system
-# library's own. Takes about 40 s on two cores; not part of scripts/run-tests.sh.
+# library's own. Takes about 40 s on two cores; the last step of scripts/run-tests.sh.
 #   scripts/run-valgrind.sh [build dir, default build] [--keep: keep the game folder]
 # RACE_SECONDS (default 12) is how long the game runs after Start: the 5 s countdown, then the
 # race.
