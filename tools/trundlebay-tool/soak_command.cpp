@@ -243,8 +243,9 @@ class Soak {
     bool faultSeen_ = false;
 };
 
-double rounded(double value, double step) {
-    return std::round(value / step) * step;
+// Dividing by a whole number of parts gives the double nearest the short decimal.
+double rounded(double value, double partsPerUnit) {
+    return std::round(value * partsPerUnit) / partsPerUnit;
 }
 
 nlohmann::ordered_json recordJson(const std::optional<RaceRecord>& record) {
@@ -257,14 +258,14 @@ nlohmann::ordered_json recordJson(const std::optional<RaceRecord>& record) {
     line["autopilot"] = record->autopilot;
     line["race"] = record->race;
     line["frames"] = record->frames;
-    line["finishTime"] = rounded(record->finishTime, 0.001);
-    line["seconds"] = rounded(record->seconds, 0.001);
+    line["finishTime"] = rounded(record->finishTime, 1000);
+    line["seconds"] = rounded(record->seconds, 1000);
     return line;
 }
 
 nlohmann::ordered_json extremeJson(const Extreme& extreme) {
     nlohmann::ordered_json line;
-    line["value"] = rounded(extreme.value, 0.01);
+    line["value"] = rounded(extreme.value, 100);
     line["map"] = std::filesystem::path(extreme.race.map).filename().string();
     line["seed"] = extreme.race.seed;
     line["autopilot"] = extreme.race.autopilot;
@@ -290,7 +291,7 @@ nlohmann::ordered_json summaryJson(const SoakOptions& options, const SoakFigures
     summary["farthestFromCentre"] = extremeJson(figures.farthest);
     summary["highest"] = extremeJson(figures.highest);
     summary["deepest"] = extremeJson(figures.deepest);
-    summary["seconds"] = rounded(seconds, 0.01);
+    summary["seconds"] = rounded(seconds, 100);
     summary["problemCount"] = figures.problemCount;
     summary["problems"] = figures.problems;
     return summary;
