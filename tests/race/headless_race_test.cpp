@@ -1,10 +1,7 @@
 #include "race/headless_race.h"
 
 #include "race_fixture.h"
-#include "shell/media_paths.h"
-#include "shell/random.h"
 
-#include <filesystem>
 #include <functional>
 #include <limits>
 #include <string>
@@ -48,45 +45,6 @@ TEST_F(HeadlessRaceTest, NamesTheFirstNonFiniteFieldOfVehiclesWheelsAndCamera) {
     vehicleWheel(6, 0).boundsMax.y = NaN;
     vehicles[2].spinRate = Inf;
     EXPECT_EQ(findNonFiniteField()->vehicle, 2) << "vehicles are searched in index order";
-}
-
-// A second level in the same process must race exactly as a fresh program does.
-TEST_F(HeadlessRaceTest, ReloadedLevelRacesAsTheFirstLoadDid) {
-    const std::string media = TB_BUILD_MEDIA_DIR;
-    if (!std::filesystem::exists(media + "/mapPlaza.bmp")) {
-        GTEST_SKIP() << "no generated media in " << media;
-    }
-    const std::string saved = mediaFolder();
-    setMediaFolder(media);
-    struct Outcome {
-        std::optional<int> frames;
-        int winner = -1;
-        float finishTime = 0.0f;
-        bool resultsEnded = false;
-        bool finite = true;
-    };
-    const auto raceOnce = [](bool autopilot) {
-        seedRandom(11);
-        const HeadlessLevel level("mapPlaza.bmp", autopilot);
-        Outcome outcome;
-        const FrameObserver observer = [&](int) { outcome.finite &= !findNonFiniteField(); };
-        outcome.frames = runRaceToFinish(observer);
-        outcome.winner = race.winner;
-        outcome.finishTime = race.finishTime;
-        outcome.resultsEnded = runRaceResults(observer);
-        return outcome;
-    };
-    const Outcome first = raceOnce(false);
-    raceOnce(true);
-    const Outcome again = raceOnce(false);
-    setMediaFolder(saved);
-
-    ASSERT_TRUE(first.frames);
-    EXPECT_TRUE(first.resultsEnded && first.finite);
-    EXPECT_NE(first.winner, 0) << "the unsteered player does not win";
-    EXPECT_EQ(again.frames, first.frames);
-    EXPECT_EQ(again.winner, first.winner);
-    EXPECT_EQ(again.finishTime, first.finishTime);
 }
 
 } // namespace
