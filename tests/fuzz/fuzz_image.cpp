@@ -1,30 +1,11 @@
 // JPEG and BMP decoding on arbitrary bytes: no crash, no runaway allocation, no exit.
 #include "assets/image_decode.h"
-#include "shell/media_paths.h"
+#include "fuzz/fuzz_media_folder.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 
 namespace {
-
-const std::string& mediaFolder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/fuzz-image-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made != nullptr ? made : "/tmp");
-    }();
-    return folder;
-}
-
-void writeInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f != nullptr) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
-}
 
 // Touches every byte the decoder claims to have written, so a short buffer shows.
 void readAll(const std::uint8_t* pixels, int width, int height) {
@@ -35,7 +16,7 @@ void readAll(const std::uint8_t* pixels, int width, int height) {
 }
 
 void decodeAs(const char* name, const std::uint8_t* data, std::size_t size) {
-    writeInput(tb::mediaPath(name), data, size);
+    tb::fuzz::writeMediaFile(name, data, size);
     int width = 0;
     int height = 0;
     const auto pixels = tb::decodeImage(name, width, height);
@@ -50,7 +31,7 @@ void decodeAs(const char* name, const std::uint8_t* data, std::size_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    tb::setMediaFolder(mediaFolder());
+    tb::fuzz::useFreshMediaFolder("image");
     return 0;
 }
 

@@ -1,29 +1,13 @@
 // Track maps on arbitrary bytes: reading and building never crash or hang, never write past a
 // list, and what the build reports agrees with what it placed.
 #include "assets/model.h"
-#include "shell/media_paths.h"
+#include "fuzz/fuzz_media_folder.h"
 #include "track/track_builder.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 
 namespace {
-
-std::string makeFolder() {
-    char pattern[] = "/tmp/fuzz-map-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    return made != nullptr ? made : "/tmp";
-}
-
-void writeInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f != nullptr) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
-}
 
 template <int Capacity> void requireWithin(const tb::PlacementList<Capacity>& list) {
     if (list.count < 0 || list.count > Capacity) {
@@ -53,13 +37,13 @@ void requireConsistentTrack(bool built) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    tb::setMediaFolder(makeFolder());
+    tb::fuzz::useFreshMediaFolder("map");
     tb::setGraphicsEnabled(false);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    writeInput(tb::mediaPath("map.bmp"), data, size);
+    tb::fuzz::writeMediaFile("map.bmp", data, size);
     requireConsistentTrack(tb::buildTrackFromMap("map.bmp"));
     return 0;
 }

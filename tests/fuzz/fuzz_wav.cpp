@@ -2,6 +2,7 @@
 // never read outside the file or its buffers, and the sound it loads must be playable.
 #include "audio/sound_channels.h"
 #include "audio/wav_loader.h"
+#include "fuzz/fuzz_media_folder.h"
 #include "shell/error_report.h"
 #include "shell/media_paths.h"
 
@@ -13,36 +14,22 @@
 
 namespace {
 
-const std::string& fuzzFolder() {
-    static const std::string folder = [] {
-        std::string pattern = "/tmp/tb-fuzz-wav-XXXXXX";
-        if (!mkdtemp(pattern.data())) {
-            std::abort();
-        }
-        tb::setMediaFolder(pattern);
-        tb::setErrorSink([](std::string_view, std::string_view) {});
-        std::atexit([] {
-            std::remove(tb::mediaPath("input.wav").c_str());
-            rmdir(tb::mediaFolder().c_str());
-        });
-        return pattern;
-    }();
-    return folder;
-}
-
-void writeInput(const std::uint8_t* data, std::size_t size) {
-    std::FILE* f = std::fopen((fuzzFolder() + "/input.wav").c_str(), "wb");
-    if (!f) {
-        std::abort();
-    }
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+void removeMediaFolder() {
+    std::remove(tb::mediaPath("input.wav").c_str());
+    rmdir(tb::mediaFolder().c_str());
 }
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    tb::fuzz::useFreshMediaFolder("wav");
+    tb::setErrorSink([](std::string_view, std::string_view) {});
+    std::atexit(removeMediaFolder);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    writeInput(data, size);
+    tb::fuzz::writeMediaFile("input.wav", data, size);
     tb::openMixer();
     const int channel = tb::loadSound("input.wav");
     if (channel >= 0) {
