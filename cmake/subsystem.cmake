@@ -1,11 +1,7 @@
 # tb_add_subsystem(NAME sources...): one static library per src/ folder.
 # Headers are included as "shell/settings.h", "track/track_builder.h", ...
 function(tb_add_subsystem name)
-  set(sources ${ARGN})
-  if(NOT sources)
-    set(sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
-  endif()
-  add_library(${name} STATIC ${sources})
+  add_library(${name} STATIC ${ARGN})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PRIVATE tb_warnings)
   target_link_libraries(${name} PUBLIC PkgConfig::SDL2 PkgConfig::GTK3 PkgConfig::CAIRO

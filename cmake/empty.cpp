@@ -1,1 +1,0 @@
-// A subsystem whose folder has no sources yet still gives the linker a library.
