@@ -2,9 +2,11 @@
 
 #include "race/camera.h"
 #include "race/hud.h"
+#include "race/keyboard_steering.h"
 #include "race/opponents.h"
 #include "race/race_progress.h"
 #include "race/vehicle.h"
+#include "shell/app_state.h"
 #include "shell/input.h"
 #include "track/collisions.h"
 
@@ -14,6 +16,11 @@ namespace tb {
 namespace {
 
 UpdateOptions options;
+
+ArrowKeys arrowKeys() {
+    return {keyState[KeyLeft] != 0, keyState[KeyRight] != 0, keyState[KeyUp] != 0,
+            keyState[KeyDown] != 0};
+}
 
 } // namespace
 
@@ -25,6 +32,10 @@ void playerInput() {
     Vehicle& v = vehicles[0];
     v.steer = axisX;
     v.throttle = -axisY;
+    if (driveByKeyboard(keyboardDrive, arrowKeys(), axisX, axisY, app.frameTime)) {
+        v.steer = keyboardDrive.steer;
+        v.throttle = keyboardDrive.throttle;
+    }
     if (pollJoystick()) {
         v.steer = joystick.x * std::fabs(joystick.x);
         v.throttle = -joystick.y;

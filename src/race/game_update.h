@@ -4,7 +4,7 @@ namespace tb {
 
 // Player input, restart on R, opponents, vehicles, collisions, camera, laps, HUD.
 void update();
-// Vehicle 0's steer and throttle from the axes or the joystick.
+// Vehicle 0's steer and throttle from the mouse axes, the arrow keys or the joystick.
 void playerInput();
 
 struct UpdateOptions {

@@ -2,6 +2,7 @@
 
 #include "shell/app_state.h"
 #include "shell/game_window.h"
+#include "shell/gamepad.h"
 #include "shell/input_events.h"
 #include "shell/settings.h"
 
@@ -169,6 +170,7 @@ void inspectInputMessage(const SDL_Event& event) {
         reopenJoystick(event.jdevice.which);
         break;
     default:
+        inspectGamepadEvent(event);
         break;
     }
 }
@@ -205,6 +207,9 @@ bool initJoystick() {
 }
 
 bool pollJoystick() {
+    if (pollGamepad(joystick.x, joystick.y)) {
+        return true;
+    }
     if (!joystick.present || !joystickAttached()) {
         return false;
     }

@@ -7,6 +7,10 @@ namespace tb {
 // Virtual-key codes of the keys the game reads.
 constexpr int KeyEscape = 27;
 constexpr int KeyPageUp = 33;
+constexpr int KeyLeft = 37;
+constexpr int KeyUp = 38;
+constexpr int KeyRight = 39;
+constexpr int KeyDown = 40;
 constexpr int KeyP = 80;
 constexpr int KeyQ = 81;
 constexpr int KeyR = 82;

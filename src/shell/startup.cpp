@@ -5,6 +5,7 @@
 #include "shell/app_state.h"
 #include "shell/clock.h"
 #include "shell/game_window.h"
+#include "shell/gamepad.h"
 #include "shell/input.h"
 #include "shell/projection.h"
 #include "shell/random.h"
@@ -115,6 +116,7 @@ bool startUp(const Colour& clearColour) {
     }
     setUpGraphics();
     if (settings.joystick != 0) {
+        initGamepads();
         initJoystick();
     }
     app.frameClock = clockSeconds();
@@ -126,6 +128,7 @@ void runExitSteps() {
     releaseTextures();
     tearDownDisplay();
     saveSettingsIfChanged();
+    releaseGamepads();
     releaseJoystick();
     SDL_Quit();
 }

@@ -7,7 +7,7 @@ namespace tb {
 using Colour = std::array<float, 4>;
 
 // Seeds the random generator, runs the launcher, opens the game window and sets the fixed
-// graphics state, the light, the first view matrix, the texture registry and the joystick.
+// graphics state, the light, the first view matrix, the texture registry, the joystick and pads.
 // False when the launcher was closed or the window could not be made; nothing is shown then.
 bool startUp(const Colour& clearColour);
 // The graphics state start-up sets on the game window's current context: viewport and
