@@ -47,6 +47,17 @@ constexpr SettingKey SettingKeys[] = {
     {"UseScreenRes", &Settings::useScreenRes, 0},
 };
 
+// Keys beyond the launcher's: a fresh file does without them, so they are written only when
+// they differ from their default or the file already has them.
+constexpr SettingKey OptionalKeys[] = {
+    {"SmoothFrames", &Settings::smoothFrames, 1},
+};
+
+void readKey(std::string_view text, const SettingKey& key, Settings& out) {
+    const std::optional<std::string> value = profileValue(text, SectionName, key.name);
+    out.*key.field = value ? leadingInteger(*value) : key.fallback;
+}
+
 enum class FileRead { Missing, Read, Unreadable };
 
 FileRead readWholeFile(const std::string& path, std::string& text) {
@@ -212,8 +223,10 @@ int leadingInteger(std::string_view text) {
 
 void parseSettings(std::string_view text, Settings& out) {
     for (const SettingKey& key : SettingKeys) {
-        const std::optional<std::string> value = profileValue(text, SectionName, key.name);
-        out.*key.field = value ? leadingInteger(*value) : key.fallback;
+        readKey(text, key, out);
+    }
+    for (const SettingKey& key : OptionalKeys) {
+        readKey(text, key, out);
     }
 }
 
@@ -221,6 +234,11 @@ std::string mergeSettings(std::string_view existing, const Settings& values) {
     std::string text(existing);
     for (const SettingKey& key : SettingKeys) {
         setProfileValue(text, SectionName, key.name, std::to_string(values.*key.field));
+    }
+    for (const SettingKey& key : OptionalKeys) {
+        if (values.*key.field != key.fallback || profileValue(text, SectionName, key.name)) {
+            setProfileValue(text, SectionName, key.name, std::to_string(values.*key.field));
+        }
     }
     return text;
 }

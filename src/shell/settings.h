@@ -16,6 +16,8 @@ struct Settings {
     int height = 480;
     int useHiQualTex = 0;
     int useScreenRes = 0; // launcher resolution choice 0..3; 3 = the desktop size
+    // Not offered by the launcher; written to the file only when it is not the default.
+    int smoothFrames = 1; // pictures drawn between frames at the display's rate; 0: one a frame
 };
 
 extern Settings settings;

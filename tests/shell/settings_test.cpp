@@ -102,6 +102,18 @@ TEST(SettingsMerge, FreshFileHoldsTheNineLinesInOrderAndEveryValueReadsBack) {
     expectSameValues(parsed(mergeSettings("[Game]\nwidth = 1 ; old\nUseScreenRes=x\n", s)), s);
 }
 
+TEST(SettingsMerge, SmoothFramesIsWrittenOnlyOffItsDefaultOrWhenTheFileHasIt) {
+    EXPECT_EQ(parsed(FreshFile).smoothFrames, 1);
+    Settings off = windowAt800x600();
+    off.smoothFrames = 0;
+    const std::string written = mergeSettings(FreshFile, off);
+    EXPECT_EQ(written, std::string(FreshFile) + "SmoothFrames=0\n");
+    EXPECT_EQ(parsed(written).smoothFrames, 0);
+    EXPECT_EQ(mergeSettings(written, windowAt800x600()),
+              std::string(FreshFile) + "SmoothFrames=1\n")
+        << "a key the file has follows the value";
+}
+
 class SettingsFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
