@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config clang llvm libclang-rt-dev
   libsdl2-dev libgl-dev libgl1-mesa-dri libglu1-mesa-dev
   libjpeg-dev libcairo2-dev libgtk-3-dev fontconfig fonts-dejavu-core
-  nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  nlohmann-json3-dev libglm-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick sox ffmpeg python3 python3-xlib mesa-utils
   valgrind desktop-file-utils
 )

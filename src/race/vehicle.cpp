@@ -138,25 +138,9 @@ void moveVehicle(int i, float dt) {
 
 void placeWheels(int i) {
     const Vehicle& v = vehicles[i];
-    const Mat4& bodyTransform = vehicleBody(i).transform;
     for (int k = 0; k < 4; ++k) {
-        const Vec3 mount = wheelMount(k);
-        Mat4 local = identityMatrix();
-        if (k < 2) {
-            pitchRotation(local, v.wheelSpin);
-            local[12] = mount.x;
-            local[13] = mount.y;
-            local[14] = mount.z;
-        } else {
-            composeRotation({v.wheelSpin, v.wheelSteer, 0.0f}, mount, local);
-        }
-        vehicleWheel(i, k).transform = multiplyAffine(bodyTransform, local);
-    }
-    // The body may dip below the ground (a nose-down landing); the wheels stay on it.
-    if (bodyTransform[13] < 0.0f) {
-        for (int k = 0; k < 4; ++k) {
-            vehicleWheel(i, k).transform[13] = WheelHeight;
-        }
+        vehicleWheel(i, k).transform =
+            wheelTransform(vehicleBody(i).transform, k, v.wheelSpin, v.wheelSteer);
     }
 }
 
@@ -166,6 +150,25 @@ Vec3 wheelMount(int k) {
     const float x = (k % 2 == 0) ? 1.4f : -1.4f;
     const float z = (k < 2) ? 0.0f : WheelBase;
     return {x, WheelHeight, z};
+}
+
+Mat4 wheelTransform(const Mat4& bodyTransform, int k, float spin, float steer) {
+    const Vec3 mount = wheelMount(k);
+    Mat4 local = identityMatrix();
+    if (k < 2) {
+        pitchRotation(local, spin);
+        local[12] = mount.x;
+        local[13] = mount.y;
+        local[14] = mount.z;
+    } else {
+        composeRotation({spin, steer, 0.0f}, mount, local);
+    }
+    Mat4 wheel = multiplyAffine(bodyTransform, local);
+    // The body may dip below the ground (a nose-down landing); the wheels stay on it.
+    if (bodyTransform[13] < 0.0f) {
+        wheel[13] = WheelHeight;
+    }
+    return wheel;
 }
 
 Vec3 rotateByAngles(const Vec3& v, float pitch, float yaw, float roll) {

@@ -35,11 +35,19 @@ struct Vehicle {
 
 extern std::array<Vehicle, VehicleCount> vehicles;
 
-inline Model& vehicleBody(int i) { return gameModels.jeepneys[i]; }
-inline Model& vehicleWheel(int i, int k) { return gameModels.wheels[4 * i + k]; }
+inline Model& vehicleBody(int i) {
+    return gameModels.jeepneys[i];
+}
+inline Model& vehicleWheel(int i, int k) {
+    return gameModels.wheels[4 * i + k];
+}
 
 // Wheel k's mount point in the body's own frame.
 Vec3 wheelMount(int k);
+
+// Wheel k on a body with that transform, rolled by `spin` and, for the front wheels, steered
+// by `steer`.
+Mat4 wheelTransform(const Mat4& bodyTransform, int k, float spin, float steer);
 
 // The per-frame move of all eight vehicles, with the race-phase step, ending with the wheels.
 void updateVehicles();

@@ -52,20 +52,7 @@ void followAttachedObject(int index, Light& light) {
     glLightfv(id, GL_POSITION, light.position);
 }
 
-} // namespace
-
-void setUpView() {
-    glMultMatrixf(camera.viewMatrix.data());
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    for (int i = 0; i < std::min(app.lightCount, LightSlots); ++i) {
-        if (app.lights[i].attachedObject != nullptr) {
-            followAttachedObject(i, app.lights[i]);
-        }
-    }
-}
-
-void renderScene() {
+void drawWorld() {
     GameModels& m = gameModels;
     glEnable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
@@ -91,7 +78,34 @@ void renderScene() {
     for (const Model& body : m.jeepneys) {
         drawModel(body);
     }
+}
+
+} // namespace
+
+void setUpView() {
+    glMultMatrixf(camera.viewMatrix.data());
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    for (int i = 0; i < std::min(app.lightCount, LightSlots); ++i) {
+        if (app.lights[i].attachedObject != nullptr) {
+            followAttachedObject(i, app.lights[i]);
+        }
+    }
+}
+
+void renderScene() {
+    drawWorld();
     updateSparks(sparkBaseVelocity());
+    blitOverlay();
+}
+
+void stepSceneEffects() {
+    stepSparks(sparkBaseVelocity(), app.frameTime);
+}
+
+void renderSceneBetweenFrames(float alpha) {
+    drawWorld();
+    drawSparks(alpha);
     blitOverlay();
 }
 

@@ -75,7 +75,16 @@ bool advance(Spark& spark, float dt) {
     return true;
 }
 
-void drawSparks() {
+Vec3 between(const Vec3& a, const Vec3& b, float alpha) {
+    return {a.x + (b.x - a.x) * alpha, a.y + (b.y - a.y) * alpha, a.z + (b.z - a.z) * alpha};
+}
+
+} // namespace
+
+void drawSparks(float alpha) {
+    if (sparks.drawnCount == 0) {
+        return;
+    }
     glPointSize(static_cast<float>(sparks.pointSize));
     glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
@@ -86,21 +95,22 @@ void drawSparks() {
     glLoadIdentity();
     glBegin(GL_POINTS);
     for (int i = 0; i < sparks.drawnCount; ++i) {
-        const Spark& spark = sparks.particles[sparks.drawnSlots[i]];
+        const int slot = sparks.drawnSlots[i];
+        const Spark& spark = sparks.particles[slot];
+        const Vec3 p = between(sparks.lastPositions[slot], spark.position, alpha);
         glColor4fv(spark.colour);
-        glVertex3f(spark.position.x, spark.position.y, spark.position.z);
+        glVertex3f(p.x, p.y, p.z);
     }
     glEnd();
     glPopAttrib();
 }
-
-} // namespace
 
 void initSparks(float r, float g, float b, float a) {
     sparks = SparkSystem{};
     const int n = sparks.particleCount;
     sparks.particles = std::make_unique<Spark[]>(static_cast<std::size_t>(n));
     sparks.drawnSlots = std::make_unique<int[]>(static_cast<std::size_t>(n));
+    sparks.lastPositions = std::make_unique<Vec3[]>(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         sparks.particles[i].age = sparks.lifetime;
     }
@@ -151,6 +161,7 @@ bool stepSparks(const Vec3& baseVelocity, float dt) {
     for (int i = 0; i < n - emitted; ++i) {
         const int slot = (sparks.ringStart + i) % n;
         Spark& spark = sparks.particles[slot];
+        sparks.lastPositions[slot] = spark.position;
         if (spark.age < sparks.lifetime && advance(spark, dt)) {
             sparks.drawnSlots[sparks.drawnCount++] = slot;
         }
@@ -160,7 +171,7 @@ bool stepSparks(const Vec3& baseVelocity, float dt) {
 
 void updateSparks(const Vec3& baseVelocity) {
     if (stepSparks(baseVelocity, app.frameTime)) {
-        drawSparks();
+        drawSparks(1.0f);
     }
 }
 

@@ -26,7 +26,8 @@ struct SparkSystem {
     float colour[4] = {};
     Vec3 emitter{0.0f, 1.0f, 0.0f};
     std::unique_ptr<Spark[]> particles;
-    std::unique_ptr<int[]> drawnSlots; // the slots sent as points this frame
+    std::unique_ptr<int[]> drawnSlots;     // the slots sent as points this frame
+    std::unique_ptr<Vec3[]> lastPositions; // each slot's position before this frame's move
     int drawnCount = 0;
 };
 
@@ -42,5 +43,8 @@ void updateSparks(const Vec3& baseVelocity);
 // The rule of updateSparks without the drawing, for a frame of dt seconds: false when idle
 // (nothing moved, nothing to draw); otherwise drawnSlots lists the sparks to draw.
 bool stepSparks(const Vec3& baseVelocity, float dt);
+// Draws the sparks of the last step where they stood `alpha` of the way through its move (1:
+// where the step left them).
+void drawSparks(float alpha);
 
 } // namespace tb

@@ -2,7 +2,9 @@
 // player quits.
 #include "race/game_update.h"
 #include "render/scene.h"
+#include "render/smooth_frames.h"
 #include "shell/main_loop.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
 #include "track/level.h"
 
@@ -13,6 +15,10 @@ constexpr tb::Colour ClearColour{0.13f, 0.16f, 0.1f, 0.0f};
 // One frame between the clear and the swap.
 void runFrame() {
     tb::update();
+    if (tb::settings.smoothFrames != 0) {
+        tb::finishSmoothFrame();
+        return;
+    }
     tb::setUpView();
     tb::renderScene();
 }
@@ -33,6 +39,7 @@ int main() {
     if (!tb::loadLevel()) {
         return finish(-1);
     }
-    tb::runMainLoop(runFrame);
+    tb::runMainLoop(runFrame,
+                    tb::settings.smoothFrames != 0 ? tb::drawPictureBetweenFrames : nullptr);
     return finish(0);
 }
