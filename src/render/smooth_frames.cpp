@@ -148,7 +148,6 @@ void finishSmoothFrame() {
     smooth.before = smooth.recorded ? smooth.last : poses;
     smooth.last = poses;
     smooth.recorded = true;
-    drawPictureBetweenFrames(0.0f);
 }
 
 void drawPictureBetweenFrames(float alpha) {

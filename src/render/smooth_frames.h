@@ -10,8 +10,8 @@ namespace tb {
 // the overview camera.
 constexpr float TeleportDistance = 20.0f;
 
-// After a frame's update: the spark step of the frame and the poses it left; then the picture
-// of the frame before, which the pictures until the next frame carry towards this one.
+// After a frame's update: the spark step of the frame and the poses it left, which the pictures
+// until the next frame approach.
 void finishSmoothFrame();
 // The picture `alpha` of the way from the frame before last (0) to the last frame (1).
 void drawPictureBetweenFrames(float alpha);

@@ -36,17 +36,18 @@ void runMainLoop(FrameFunction frame, PictureFunction picture) {
         startPictureClock();
     }
     while (pumpMessages()) {
-        app.frameTime = tickFrameClock();
-        if (app.frameTime == 0.0f) {
-            if (!drawPictureIfDue(picture)) {
-                waitForNextFrame(picture);
+        // With smooth frames the pictures follow their own clock; a frame draws none itself.
+        app.frameTime = picture ? advanceFrameClock() : tickFrameClock();
+        if (app.frameTime > 0.0f) {
+            frame();
+            if (!picture) {
+                endFrame();
+                continue;
             }
-            continue;
+            noteFrame(app.frameTime);
         }
-        frame();
-        endFrame();
-        if (picture) {
-            notePictureOfFrame(app.frameTime);
+        if (!drawPictureIfDue(picture)) {
+            waitForNextFrame(picture);
         }
     }
 }

@@ -51,12 +51,15 @@ bool windowShown() {
     return window && !(SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED));
 }
 
+// A picture as slow as a frame, or one slow picture, must not stop the pictures for good: right
+// after a frame there is always time for one.
 bool pictureFitsBeforeNextFrame() {
-    const float untilFrame = app.frameClock + MinFrameTime - clockSeconds();
-    return untilFrame >= pictures.cost;
+    const double untilFrame = app.frameClock + MinFrameTime - clockSeconds();
+    return untilFrame >= std::min(pictures.cost, MinFrameTime / 2.0);
 }
 
-// With vsync the swap keeps pictures apart, so the wait may end more often than that.
+// A swap that waits for the display holds the loop; what came meanwhile must not be left to
+// one event a pass.
 void takeWaitingEvents() {
     for (int i = 0; i < WaitingEventLimit && app.running; ++i) {
         if (!SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) {
@@ -84,14 +87,12 @@ void startPictureClock() {
     const int rate = refreshRate(window);
     pictures = PictureClock{};
     if (vsync && rate > 0) {
-        // The swap waits for the refresh: the next picture may be drawn while it comes.
-        pictures.earliest = 0.5 / rate;
+        pictures.earliest = 1.0 / rate;
     }
 }
 
-void notePictureOfFrame(float frameTime) {
+void noteFrame(float frameTime) {
     pictures.frameTime = frameTime;
-    pictures.lastPicture = seconds();
 }
 
 bool drawPictureIfDue(PictureFunction picture) {

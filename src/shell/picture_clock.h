@@ -1,7 +1,7 @@
 #pragma once
-// The pictures drawn between the game's frames when smooth frames are on: paced to the
-// display's refresh rate with vsync, or to 60 a second where the display gives no refresh rate
-// or no vsync, and never in the way of a frame that is about to be due.
+// The pictures of smooth frames, drawn on a clock of their own between the game's frames: paced
+// to the display's refresh rate with vsync, or to 60 a second where the display gives no
+// refresh rate or no vsync, and never in the way of a frame about to be due.
 namespace tb {
 
 constexpr float FallbackPictureRate = 60.0f;
@@ -11,11 +11,11 @@ using PictureFunction = void (*)(float alpha);
 
 // With the game window's context current: asks for vsync and reads the display's refresh rate.
 void startPictureClock();
-// After each frame's picture, with the frame's elapsed time: the pictures until the next frame
-// spread over as long again.
-void notePictureOfFrame(float frameTime);
-// Between frames: takes the events waiting, then draws one picture when one is due, the game is
-// neither paused nor hidden and the picture fits before the next frame. True when it drew.
+// After each frame, with its elapsed time: the pictures until the next frame spread over as
+// long again.
+void noteFrame(float frameTime);
+// Takes the events waiting, then draws one picture when one is due, the game is neither paused
+// nor hidden and the picture fits before the next frame. True when it drew.
 bool drawPictureIfDue(PictureFunction picture);
 // How long, in whole milliseconds (at least 1), until the next picture can be due.
 int millisecondsUntilNextPicture();

@@ -1,0 +1,45 @@
+"""Smooth frames: between the game's frames (at most one each 0.03 s) pictures are drawn at
+the display's rate, 60 a second under Xvfb, which has no refresh rate; SmoothFrames=0 in
+game.ini gives one picture a frame again. The rules' results with and without it are compared
+by the unit tests (a seeded race ends the same)."""
+
+import harness
+import race_screen as rs
+from game_probe import PictureCount
+from harness import check
+
+# Frames run at most once each 0.03 s; a few passes late still make no more than this.
+MOST_FRAMES_A_SECOND = 1 / 0.03 + 1
+
+
+def picture_rate(game, ini):
+    count = PictureCount(game)
+    window = rs.start_race(game, ini=ini, env=count.env())
+    seen = rs.watch_lights(game, window)
+    check(seen and seen[-1] == "green", "the race did not start: %r" % (seen,))
+    rs.drive_forward(game, window)
+    rate = count.rate(4.0)
+    game.key("q", window)
+    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    return rate
+
+
+def more_pictures_than_frames_with_smooth_frames(game):
+    rate = picture_rate(game, None)
+    print("   smooth frames: %.1f pictures a second" % rate)
+    check(rate > MOST_FRAMES_A_SECOND * 1.05,
+          "%.1f pictures a second: no more than the frames" % rate)
+    check(rate < 66, "%.1f pictures a second: more than 60 without a refresh rate" % rate)
+    check("SmoothFrames" not in game.read_ini(), "a fresh start wrote SmoothFrames")
+
+
+def one_picture_a_frame_with_smooth_frames_off(game):
+    rate = picture_rate(game, "[Game]\nSmoothFrames=0\n")
+    print("   SmoothFrames=0: %.1f pictures a second" % rate)
+    check(0 < rate <= MOST_FRAMES_A_SECOND, "%.1f pictures a second" % rate)
+    check("SmoothFrames=0" in game.read_ini(), "the setting was not kept")
+
+
+if __name__ == "__main__":
+    harness.run([more_pictures_than_frames_with_smooth_frames,
+                 one_picture_a_frame_with_smooth_frames_off], timeout=120)
