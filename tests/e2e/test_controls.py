@@ -1,0 +1,94 @@
+"""Controls beyond the mouse: the arrow keys drive and steer; a gamepad plugged in while
+racing (a virtual one, worked inside the game by the game probe) drives with its right trigger,
+shows the overview while Y is held, and can be pulled out again.
+
+Whether the player's jeepney moved is read off the overview (Page Up held): its eye is fixed
+and looks at the player, so the whole picture turns when the jeepney moves, while the rivals,
+which change the chase view as much as driving does, are small there."""
+
+import time
+
+import harness
+import race_screen as rs
+from game_probe import VirtualPad
+from harness import check
+
+TRIGGER_RIGHT, BUTTON_Y = 5, 3
+
+
+def race_on(game, window):
+    seen = rs.watch_lights(game, window)
+    check(seen and seen[-1] == "green", "the race did not start: %r" % (seen,))
+
+
+def hold(game, keys, seconds):
+    for key in keys:
+        game._xdotool("keydown", key)
+    time.sleep(seconds)
+    for key in keys:
+        game._xdotool("keyup", key)
+
+
+def overview(game, window, name):
+    game.focus(window)
+    game._xdotool("keydown", "Prior")
+    time.sleep(0.5)
+    shot = game.screenshot(window, name)
+    game._xdotool("keyup", "Prior")
+    return shot
+
+
+def restart(game, window):
+    game.key("r", window, hold=0.3)
+    rs.wait_for_countdown(game, window)
+    race_on(game, window)
+
+
+def arrow_keys_drive_and_steer(game):
+    window = rs.start_race(game)
+    race_on(game, window)
+    standing = overview(game, window, "standing.png")
+    hold(game, ["Up"], 2.0)
+    ahead = overview(game, window, "ahead.png")
+    check(rs.mean_difference(standing, ahead) > 20, "Up held did not drive")
+
+    views = {}
+    for name, keys in (("left", ["Up", "Left"]), ("right", ["Up", "Right"])):
+        restart(game, window)
+        game.focus(window)
+        hold(game, keys, 2.0)
+        views[name] = overview(game, window, name + ".png")
+    difference = rs.mean_difference(views["left"], views["right"])
+    check(difference > 15, "Left and Right held led to the same place (%.1f)" % difference)
+    game.key("q", window)
+    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+
+
+def a_pad_plugged_in_while_racing_drives(game):
+    pad = VirtualPad(game)
+    window = rs.start_race(game, ini="[Game]\nJoystick=1\n", env=pad.env())
+    race_on(game, window)
+    standing = overview(game, window, "standing.png")
+    pad.plug()
+    pad.axis(TRIGGER_RIGHT, 32767)
+    time.sleep(2.0)
+    pad.axis(TRIGGER_RIGHT, -32768)
+    driven = overview(game, window, "driven.png")
+    check(rs.mean_difference(standing, driven) > 20, "the right trigger did not drive")
+
+    chase = game.screenshot(window, "chase.png")
+    pad.button(BUTTON_Y, True)
+    time.sleep(0.5)
+    by_pad = game.screenshot(window, "overview_by_pad.png")
+    pad.button(BUTTON_Y, False)
+    check(rs.mean_difference(by_pad, chase) > 25, "Y did not show the overview")
+
+    pad.unplug()
+    time.sleep(0.5)
+    check(game.running(), "the game ended when the pad was pulled out")
+    game.key("q", window)
+    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+
+
+if __name__ == "__main__":
+    harness.run([arrow_keys_drive_and_steer, a_pad_plugged_in_while_racing_drives], timeout=150)
