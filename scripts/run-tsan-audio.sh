@@ -2,7 +2,8 @@
 # ThreadSanitizer over the sound: the game thread and the audio thread share the channel table
 # without a lock, and this is what shows they do it safely. First the sound tests, then a short
 # whole-game race under Xvfb with SDL's disk audio driver, so the real audio thread mixes
-# moving jeepneys while the game thread drives them. Fails on any report.
+# moving jeepneys while the game thread drives them. Fails on any report, except what the
+# system libraries report among their own threads (tests/tsan.supp). About 30 s once built.
 #   scripts/run-tsan-audio.sh [--keep: keep the game folder]
 # RACE_SECONDS (default 10) is how long the game runs after Start: the countdown, then the race.
 set -euo pipefail
