@@ -106,4 +106,4 @@ def package_installs_and_plays(game):
 
 
 if __name__ == "__main__":
-    harness.run([package_installs_and_plays], timeout=280)
+    harness.run([package_installs_and_plays], timeout=600)
