@@ -39,7 +39,7 @@ GtkWidget* messageRow(const gchar* text) {
 }
 
 void showDialog(const std::string& text) {
-    // A path may hold bytes that are no UTF-8, which GTK would refuse to show at all.
+    // A path may hold bytes that are no UTF-8; GTK takes only UTF-8, and warns at every redraw.
     const std::unique_ptr<gchar, GFree> shown(g_utf8_make_valid(text.c_str(), -1));
     GtkWidget* dialog = gtk_dialog_new_with_buttons("ERROR", nullptr, GTK_DIALOG_MODAL, "_OK",
                                                     GTK_RESPONSE_OK, nullptr);
