@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
 #   1. the unit and whole-game tests of the normal build (build/),
-#   2. a short run of every fuzz target in a clang build (build-fuzz/),
+#   2. a short run of every fuzz target in a clang build (build-fuzz/), which also builds the
+#      game and its tools, so that a warning from either compiler fails the run,
 #   3. the unit tests again with AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/),
 #   4. the sound tests and a short whole-game race with ThreadSanitizer (build-tsan/),
 #   5. a short whole-game run under valgrind's memcheck (build/).

@@ -3,6 +3,7 @@
 #include "assets/image_decode.h"
 #include "shell/launcher_choices.h"
 #include "shell/settings.h"
+#include "shell/toolkit.h"
 
 #include <gtk/gtk.h>
 
@@ -172,11 +173,7 @@ void buildWindow(Launcher& launcher, const char* caption) {
 
 bool startToolkit() {
     static const bool started = [] {
-        // The toolkit would otherwise switch the whole process to the user's locale, and the
-        // game's file readers expect '.' as the decimal point.
-        gtk_disable_setlocale();
-        g_set_prgname("trundlebay");
-        if (!gtk_init_check(nullptr, nullptr)) {
+        if (!startGtk()) {
             std::fprintf(stderr, "Cannot open the display for the launcher\n");
             return false;
         }
