@@ -51,3 +51,7 @@ Keywords=racing;jeepney;arcade;
 file(INSTALL "${entry}" DESTINATION "${CMAKE_INSTALL_PREFIX}/share/applications")
 ]=])
 install(SCRIPT ${tb_desktop_script})
+
+# The modders' guides, beside the tools they describe.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/maps.md ${CMAKE_SOURCE_DIR}/docs/media.md
+        DESTINATION share/doc/trundlebay)

@@ -273,6 +273,7 @@ bool walkRoad(Cell start, int& turns) {
     Heading heading;
     turns = 0;
     long long moves = 0;
+    report.walkPath.assign(1, start);
     while (true) {
         const Cell next{at.column + heading.dc, at.row + heading.dr};
         const int code = codeOrOpen(next);
@@ -282,6 +283,9 @@ bool walkRoad(Cell start, int& turns) {
                 return false;
             }
             at = next;
+            if (report.walkPath.size() < WalkPathRecorded) {
+                report.walkPath.push_back(at);
+            }
             continue;
         }
         if (code == StartArch) {
@@ -291,6 +295,7 @@ bool walkRoad(Cell start, int& turns) {
             return false;
         }
         track.waypoints[static_cast<std::size_t>(turns++)] = cellCentre(at);
+        report.walkTurnCells.push_back(at);
         heading = turnAt(at, heading);
     }
 }

@@ -8,6 +8,7 @@
 namespace tb {
 
 constexpr int MaxTrackMaps = 16;
+constexpr std::size_t WalkPathRecorded = 65536;
 
 // Names (no folder) of the media folder's files matching "map*.bmp" in any case, in name order,
 // at most 16.
@@ -32,6 +33,10 @@ struct TrackBuildReport {
     Cell stoppedAt;                 // the cell that found its list full
     bool walkClosed = false;        // the road walk came back to the arch
     int walkTurns = 0;
+    // The cells the walk stood on, from the arch, at most WalkPathRecorded; and where it
+    // turned, in order.
+    std::vector<Cell> walkPath;
+    std::vector<Cell> walkTurnCells;
     int skippedWalls = 0;
     int skippedKubos = 0;
     int skippedCarabaos = 0;
