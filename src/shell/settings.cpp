@@ -2,6 +2,7 @@
 
 #include "shell/launcher.h"
 #include "shell/media_paths.h"
+#include "shell/track_setting.h"
 
 #include <glib.h>
 #include <unistd.h>
@@ -113,6 +114,7 @@ void setDefaults(Settings& out) {
     for (const SettingKey& key : SettingKeys) {
         out.*key.field = key.fallback;
     }
+    out.track.clear();
 }
 
 enum class FileRead { Missing, Read, Unreadable };
@@ -265,7 +267,9 @@ void readSettings() {
     }
     if (!parseSettings(text, settings)) {
         std::fprintf(stderr, "%s cannot be parsed; using the default settings\n", path.c_str());
+        return;
     }
+    settings.track = trackSettingFrom(text);
 }
 
 bool writeSettings() {
@@ -288,7 +292,7 @@ bool writeSettings() {
         }
         merged = mergeSettings({}, settings);
     }
-    return replaceFile(path, *merged);
+    return replaceFile(path, withTrackSetting(*merged, settings.track));
 }
 
 void saveSettingsIfChanged() {
