@@ -30,6 +30,36 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Whether a decimal number that does not fit a float is too small for one rather than too
+// large: the power of ten of its first significant digit is negative.
+bool belowFloatRange(std::string_view number) {
+    long power = -1;
+    bool significant = false;
+    bool fraction = false;
+    std::size_t at = 0;
+    for (; at < number.size() && number[at] != 'e' && number[at] != 'E'; ++at) {
+        const char c = number[at];
+        if (c == '.') {
+            fraction = true;
+        } else if (isDigit(c) && !fraction && (significant || c != '0')) {
+            significant = true;
+            ++power;
+        } else if (isDigit(c) && fraction && !significant) {
+            significant = c != '0';
+            power -= significant ? 0 : 1;
+        }
+    }
+    long exponent = 0;
+    if (at + 1 < number.size()) {
+        const char* first = number.data() + at + 1;
+        first += *first == '+' ? 1 : 0;
+        if (std::from_chars(first, number.data() + number.size(), exponent).ec != std::errc()) {
+            exponent = *first == '-' ? -1000000 : 1000000;
+        }
+    }
+    return power + exponent < 0;
+}
+
 // The file as a stream of white-space separated tokens. Numbers are read the way formatted
 // input reads them: the longest prefix that is a number, the rest stays for the next read.
 class TokenStream {
@@ -177,7 +207,14 @@ class TokenStream {
         if (*first == '+') {
             ++first;
         }
-        return accept(std::from_chars(first, last, value), last, length);
+        const std::from_chars_result result = std::from_chars(first, last, value);
+        // Formatted input reads a number too small for a float as zero.
+        if (result.ec == std::errc::result_out_of_range && result.ptr == last &&
+            belowFloatRange(std::string_view(first, static_cast<std::size_t>(last - first)))) {
+            value = *first == '-' ? -0.0f : 0.0f;
+            return accept({last, std::errc()}, last, length);
+        }
+        return accept(result, last, length);
     }
 
     bool parseCount(std::uint32_t& value, std::size_t length) {

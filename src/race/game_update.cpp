@@ -1,5 +1,6 @@
 #include "race/game_update.h"
 
+#include "audio/sound_channels.h"
 #include "race/camera.h"
 #include "race/hud.h"
 #include "race/opponents.h"
@@ -46,6 +47,7 @@ void update() {
     collideVehicles();
     updateCamera();
     countLaps();
+    publishSoundPositions();
     if (options.drawHud) {
         drawHud();
     }

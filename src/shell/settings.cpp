@@ -2,31 +2,27 @@
 
 #include "shell/launcher.h"
 #include "shell/media_paths.h"
-#include "shell/track_setting.h"
+#include "shell/profile_text.h"
 
+#include <fcntl.h>
 #include <glib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 
 namespace tb {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* SectionName = "Game";
-
-struct KeyFileFree {
-    void operator()(GKeyFile* file) const { g_key_file_free(file); }
-};
-using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
-
-struct NameListFree {
-    void operator()(gchar** names) const { g_strfreev(names); }
-};
-using NameList = std::unique_ptr<gchar*, NameListFree>;
 
 struct GlibFree {
     void operator()(void* memory) const { g_free(memory); }
@@ -40,6 +36,8 @@ struct SettingKey {
 };
 
 // The order the settings are read and written in, with the value a missing key reads as.
+constexpr const char* TrackKey = "Track";
+
 constexpr SettingKey SettingKeys[] = {
     {"Windowed", &Settings::windowed, 1},
     {"Lights", &Settings::lights, 0},
@@ -50,72 +48,6 @@ constexpr SettingKey SettingKeys[] = {
     {"Height", &Settings::height, 480},
     {"UseScreenRes", &Settings::useScreenRes, 0},
 };
-
-// Hand-edited settings files often carry ';' comments and CR LF line ends, which the key-file
-// reader would refuse as a whole.
-std::string asKeyFileText(std::string_view text) {
-    std::string prepared;
-    prepared.reserve(text.size());
-    bool atLineStart = true;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        }
-        if (c == '\n') {
-            atLineStart = true;
-        } else if (atLineStart && c == ';') {
-            c = '#';
-        }
-        if (c != '\n' && c != ' ' && c != '\t') {
-            atLineStart = false;
-        }
-        prepared += c;
-    }
-    return prepared;
-}
-
-KeyFile loadKeyFile(std::string_view text) {
-    KeyFile file(g_key_file_new());
-    const std::string prepared = asKeyFileText(text);
-    const auto flags =
-        static_cast<GKeyFileFlags>(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
-    if (!g_key_file_load_from_data(file.get(), prepared.data(), prepared.size(), flags, nullptr)) {
-        return nullptr;
-    }
-    return file;
-}
-
-// The spelling `names` uses for `wanted`, compared without regard to case; empty when absent.
-std::string findName(gchar** names, const char* wanted) {
-    for (gchar** name = names; name && *name; ++name) {
-        if (g_ascii_strcasecmp(*name, wanted) == 0) {
-            return *name;
-        }
-    }
-    return {};
-}
-
-std::string findSection(GKeyFile* file) {
-    const NameList sections(g_key_file_get_groups(file, nullptr));
-    return findName(sections.get(), SectionName);
-}
-
-int readKey(GKeyFile* file, const std::string& section, gchar** keys, const SettingKey& key) {
-    const std::string name = findName(keys, key.name);
-    if (name.empty()) {
-        return key.fallback;
-    }
-    const GlibText value(g_key_file_get_value(file, section.c_str(), name.c_str(), nullptr));
-    return value ? leadingInteger(value.get()) : key.fallback;
-}
-
-void setDefaults(Settings& out) {
-    for (const SettingKey& key : SettingKeys) {
-        out.*key.field = key.fallback;
-    }
-    out.track.clear();
-}
 
 enum class FileRead { Missing, Read, Unreadable };
 
@@ -136,12 +68,84 @@ FileRead readWholeFile(const std::string& path, std::string& text) {
     return FileRead::Read;
 }
 
-// Written to a temporary file and renamed over the old one, so a crash never leaves half a file.
+void reportWriteFailure(const std::string& path, int error) {
+    std::fprintf(stderr, "Cannot write %s: %s\n", path.c_str(), std::strerror(error));
+}
+
+// The file a save replaces: a symlinked game.ini's target, followed link by link so that a link
+// to a file not there yet creates it where the link points.
+std::string followLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error))) {
+            break;
+        }
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) {
+            break;
+        }
+        path = (fs::path(path).parent_path() / target).string();
+    }
+    return path;
+}
+
+std::string temporaryPathOf(const std::string& path) {
+    return path + ".tmp";
+}
+
+// A file without any write permission was made read-only on purpose, so not even root replaces
+// it.
+bool isWritable(const std::string& path, const struct stat& info) {
+    return (info.st_mode & 0222) != 0 && access(path.c_str(), W_OK) == 0;
+}
+
+bool writeAll(int file, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = write(file, text.data(), text.size());
+        if (written < 0 && errno != EINTR) {
+            return false;
+        }
+        text.remove_prefix(written > 0 ? static_cast<std::size_t>(written) : 0);
+    }
+    return true;
+}
+
+// Creates `path` afresh holding `text`, on disk before it returns; without `mode` it gets a new
+// file's usual permissions. 0, or the error that stopped it.
+int writeNewFile(const std::string& path, std::string_view text, std::optional<mode_t> mode) {
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          mode ? 0600 : 0666);
+    if (file < 0) {
+        return errno;
+    }
+    const bool written =
+        writeAll(file, text) && (!mode || fchmod(file, *mode) == 0) && fsync(file) == 0;
+    const int error = written ? 0 : errno;
+    if (close(file) != 0 && error == 0) {
+        return errno;
+    }
+    return error;
+}
+
+// Written to a temporary file beside the old one and renamed over it, so that a crash never
+// leaves half a file; the old file's permissions stay.
 bool replaceFile(const std::string& path, std::string_view text) {
-    GError* error = nullptr;
-    if (!g_file_set_contents(path.c_str(), text.data(), static_cast<gssize>(text.size()), &error)) {
-        std::fprintf(stderr, "Cannot write %s: %s\n", path.c_str(), error->message);
-        g_error_free(error);
+    struct stat old {};
+    const bool exists = stat(path.c_str(), &old) == 0;
+    if (exists && !isWritable(path, old)) {
+        reportWriteFailure(path, EACCES);
+        return false;
+    }
+    const std::string temporary = temporaryPathOf(path);
+    const std::optional<mode_t> mode =
+        exists ? std::optional<mode_t>(old.st_mode & 07777) : std::nullopt;
+    int error = writeNewFile(temporary, text, mode);
+    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        unlink(temporary.c_str());
+        reportWriteFailure(path, error);
         return false;
     }
     return true;
@@ -175,12 +179,10 @@ bool createFolderOf(const std::string& path) {
 }
 
 // The media folder's game.ini, the values a player starts from before saving their own; empty
-// when it is missing or cannot be used, so that it never stands in the way of a save.
+// when it cannot be read, so that it never stands in the way of a save.
 std::string shippedSettingsText() {
     std::string text;
-    if (readWholeFile(mediaSettingsPath(), text) != FileRead::Read || !loadKeyFile(text)) {
-        return {};
-    }
+    readWholeFile(mediaSettingsPath(), text);
     return text;
 }
 
@@ -198,10 +200,6 @@ std::string userSettingsPath() {
     return base + "/trundlebay/game.ini";
 }
 
-std::string settingsBackupPath() {
-    return settingsPath() + ".bak";
-}
-
 int leadingInteger(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) {
@@ -214,43 +212,26 @@ int leadingInteger(std::string_view text) {
     return static_cast<int>(value);
 }
 
-bool parseSettings(std::string_view text, Settings& out) {
-    setDefaults(out);
-    const KeyFile file = loadKeyFile(text);
-    if (!file) {
-        return false;
-    }
-    const std::string section = findSection(file.get());
-    if (section.empty()) {
-        return true;
-    }
-    const NameList keys(g_key_file_get_keys(file.get(), section.c_str(), nullptr, nullptr));
+void parseSettings(std::string_view text, Settings& out) {
     for (const SettingKey& key : SettingKeys) {
-        out.*key.field = readKey(file.get(), section, keys.get(), key);
+        const std::optional<std::string> value = profileValue(text, SectionName, key.name);
+        out.*key.field = value ? leadingInteger(*value) : key.fallback;
     }
-    return true;
+    out.track = profileValue(text, SectionName, TrackKey).value_or("");
 }
 
-std::optional<std::string> mergeSettings(std::string_view existing, const Settings& values) {
-    const KeyFile file = loadKeyFile(existing);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::string section = findSection(file.get());
-    if (section.empty()) {
-        section = SectionName;
-    }
-    const NameList keys(g_key_file_get_keys(file.get(), section.c_str(), nullptr, nullptr));
+std::string mergeSettings(std::string_view existing, const Settings& values) {
+    std::string text(existing);
     for (const SettingKey& key : SettingKeys) {
-        std::string name = findName(keys.get(), key.name);
-        if (name.empty()) {
-            name = key.name;
-        }
-        g_key_file_set_integer(file.get(), section.c_str(), name.c_str(), values.*key.field);
+        setProfileValue(text, SectionName, key.name, std::to_string(values.*key.field));
     }
-    gsize length = 0;
-    const GlibText text(g_key_file_to_data(file.get(), &length, nullptr));
-    return std::string(text.get(), length);
+    // Only a chosen track is written, so a game that never chose one keeps the nine lines.
+    if (values.track.empty()) {
+        removeProfileKey(text, SectionName, TrackKey);
+    } else {
+        setProfileValue(text, SectionName, TrackKey, values.track);
+    }
+    return text;
 }
 
 void readSettings() {
@@ -261,15 +242,7 @@ void readSettings() {
         path = mediaSettingsPath();
         read = readWholeFile(path, text);
     }
-    if (read != FileRead::Read) {
-        setDefaults(settings);
-        return;
-    }
-    if (!parseSettings(text, settings)) {
-        std::fprintf(stderr, "%s cannot be parsed; using the default settings\n", path.c_str());
-        return;
-    }
-    settings.track = trackSettingFrom(text);
+    parseSettings(read == FileRead::Read ? text : std::string(), settings);
 }
 
 bool writeSettings() {
@@ -285,14 +258,13 @@ bool writeSettings() {
         }
         existing = shippedSettingsText();
     }
-    std::optional<std::string> merged = mergeSettings(existing, settings);
-    if (!merged) {
-        if (!replaceFile(settingsBackupPath(), existing)) {
-            return false;
-        }
-        merged = mergeSettings({}, settings);
+    const std::string target = followLinks(path);
+    unlink(temporaryPathOf(target).c_str());
+    const std::string merged = mergeSettings(existing, settings);
+    if (read == FileRead::Read && merged == existing) {
+        return true;
     }
-    return replaceFile(path, withTrackSetting(*merged, settings.track));
+    return replaceFile(target, merged);
 }
 
 void saveSettingsIfChanged() {

@@ -1,7 +1,6 @@
 #pragma once
 // The player's choices, kept in "game.ini" in the media folder (or the player's config folder
 // when the media folder is read-only), section "Game".
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,10 +21,11 @@ struct Settings {
 
 extern Settings settings;
 
-// Fills `settings` from game.ini; a missing or unparsable file or missing keys give the defaults.
+// Fills `settings` from game.ini; a missing file or missing keys give the defaults.
 void readSettings();
-// Writes every setting to game.ini, keeping other sections, keys and comments. A file that
-// could not be parsed is first kept beside it as "game.ini.bak". False when nothing was saved.
+// Writes every setting into game.ini, changing only the lines of values that differ and adding
+// missing keys; a symlink is followed and the file's permissions stay. False, with the reason on
+// stderr, when nothing could be saved (a file without write permission is left alone).
 bool writeSettings();
 // At exit: writeSettings() when `changed` is set.
 void saveSettingsIfChanged();
@@ -33,12 +33,10 @@ void saveSettingsIfChanged();
 // returns true when the player pressed Start.
 bool runSettings(int mode, const char* caption);
 
-// The settings file's path and the name its unparsable predecessor is kept under. The file is
-// game.ini in the media folder while that folder can be written; in a read-only (system-wide)
-// install it is the player's own userSettingsPath(), which starts from the media folder's
-// game.ini until it exists.
+// The settings file's path: game.ini in the media folder while that folder can be written; in
+// a read-only (system-wide) install it is the player's own userSettingsPath(), which starts
+// from the media folder's game.ini until it exists.
 std::string settingsPath();
-std::string settingsBackupPath();
 // $XDG_CONFIG_HOME/trundlebay/game.ini, or ~/.config/trundlebay/game.ini when that is unset or
 // not an absolute path.
 std::string userSettingsPath();
@@ -46,12 +44,10 @@ std::string userSettingsPath();
 // How a value reads as a number: its leading decimal digits after any blanks, 0 when there
 // are none; values too large for an int read as the largest int.
 int leadingInteger(std::string_view text);
-// Settings from a file's text: `out` gets the defaults for missing keys. False (and `out` all
-// defaults) when the text cannot be parsed. Section and key names match regardless of case.
-bool parseSettings(std::string_view text, Settings& out);
-// `existing` (a file's text, possibly empty) with every setting written into section "Game":
-// existing keys are replaced in place, missing ones appended in the file's order. Nothing when
-// `existing` cannot be parsed.
-std::optional<std::string> mergeSettings(std::string_view existing, const Settings& values);
+// Settings from a file's text in section "Game" (see profile_text.h); missing keys give the
+// defaults. `changed` is left as it is.
+void parseSettings(std::string_view text, Settings& out);
+// `existing` (a file's text, possibly empty) with every setting written into section "Game".
+std::string mergeSettings(std::string_view existing, const Settings& values);
 
 } // namespace tb

@@ -136,20 +136,26 @@ def closing_the_launcher_ends_without_writing(game):
     check(game.wait_exit() == harness.EXIT_START_FAILED, "closing the launcher must exit -1")
     check(not game.find_windows(cls="OpenGLWin"), "a game window opened after all")
     check(game.read_ini() == original, "game.ini was changed:\n" + game.read_ini())
-    check(not os.path.exists(game.ini_path + ".bak"), "a backup appeared")
 
 
-def unparsable_settings_are_kept_as_backup(game):
-    original = "Width=800\nthese are my notes, not settings\n"
-    game.write_ini(original)
+def hand_edited_settings_keep_every_byte(game):
+    original = (b"\xef\xbb\xbf; my notes\r\n[Game] ; tuned\r\nthese are notes, not settings\r\n"
+                b"UseScreenRes = 1\r\nLights=1\r\n\r\n[Video]\r\nGamma=2\r\n")
+    with open(game.ini_path, "wb") as f:
+        f.write(original)
     game.launch()
     window = start_from_launcher(game)
-    check((window.width, window.height) == (640, 480), "game window is %r" % window)
+    check((window.width, window.height) == (800, 600), "game window is %r" % window)
     game.key("q", window)
     check(game.wait_exit() == 0, "Q should end the game with exit code 0")
-    with open(game.ini_path + ".bak") as f:
-        check(f.read() == original, "the backup does not hold the original")
-    check(game.read_ini() == NINE_LINES_FOR_DEFAULTS, "game.ini holds:\n" + game.read_ini())
+    with open(game.ini_path, "rb") as f:
+        saved = f.read()
+    added = b"Windowed=1\r\nMusic=0\r\nJoystick=0\r\nUseHiQualTex=0\r\nWidth=800\r\nHeight=600\r\n"
+    expected = original.replace(b"Lights=1\r\n", b"Lights=1\r\n" + added)
+    check(saved == expected, "game.ini holds:\n%r" % saved)
+    leftovers = [name for name in os.listdir(os.path.dirname(game.ini_path))
+                 if name.startswith("game.ini.")]
+    check(not leftovers, "files left beside game.ini: %r" % leftovers)
 
 
 if __name__ == "__main__":
@@ -159,5 +165,5 @@ if __name__ == "__main__":
         zero_width_takes_the_screen_size,
         controls_change_what_start_stores,
         closing_the_launcher_ends_without_writing,
-        unparsable_settings_are_kept_as_backup,
+        hand_edited_settings_keep_every_byte,
     ])

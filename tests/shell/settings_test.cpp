@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <sstream>
 
 namespace tb {
@@ -51,7 +54,7 @@ void expectSameValues(const Settings& a, const Settings& b) {
 
 Settings parsed(std::string_view text) {
     Settings s;
-    EXPECT_TRUE(parseSettings(text, s)) << text;
+    parseSettings(text, s);
     return s;
 }
 
@@ -84,44 +87,9 @@ TEST(SettingsParse, MissingKeysGiveTheFileDefaultsAndGarbageReadsAsZero) {
     EXPECT_EQ(otherSection.width, 640);
 }
 
-TEST(SettingsParse, AcceptsHandEditedFiles) {
-    const Settings s = parsed("; my settings\r\n[game]\r\n  ; comment\r\nwidth = 1024\r\n"
-                              "HEIGHT=768\r\n# another\r\nLights=1\r\n");
-    EXPECT_EQ(s.width, 1024);
-    EXPECT_EQ(s.height, 768);
-    EXPECT_EQ(s.lights, 1);
-}
+TEST(SettingsMerge, FreshFileHoldsTheNineLinesInOrderAndEveryValueReadsBack) {
+    EXPECT_EQ(mergeSettings("", windowAt800x600()), FreshFile);
 
-TEST(SettingsParse, UnparsableTextGivesDefaults) {
-    Settings s;
-    s.width = 1234;
-    s.lights = 1;
-    EXPECT_FALSE(parseSettings("Width=800\nthis is not a settings file", s));
-    EXPECT_EQ(s.width, 640);
-    EXPECT_EQ(s.lights, 0);
-}
-
-TEST(SettingsMerge, FreshFileHoldsTheNineLinesInOrder) {
-    const auto text = mergeSettings("", windowAt800x600());
-    ASSERT_TRUE(text);
-    EXPECT_EQ(*text, FreshFile);
-}
-
-TEST(SettingsMerge, KeepsOtherSectionsKeysAndCommentsAndReplacesValuesInPlace) {
-    const std::string existing = "# keep me\n[Video]\nGamma=2\n\n[Game]\nHeight=1\nModded=yes\n"
-                                 "width=3\n\n[Mods]\nname[de]=Rennen\n";
-    const auto text = mergeSettings(existing, windowAt800x600());
-    ASSERT_TRUE(text);
-    EXPECT_EQ(text->rfind("# keep me\n", 0), 0u) << *text;
-    EXPECT_NE(text->find("[Video]\nGamma=2\n"), std::string::npos) << *text;
-    EXPECT_NE(text->find("[Game]\nHeight=600\nModded=yes\nwidth=800\n"), std::string::npos)
-        << *text;
-    EXPECT_NE(text->find("[Mods]\nname[de]=Rennen\n"), std::string::npos) << *text;
-    EXPECT_EQ(text->find("Width="), std::string::npos) << "one width key only";
-    expectSameValues(parsed(*text), windowAt800x600());
-}
-
-TEST(SettingsMerge, RoundTripsEveryValue) {
     Settings s;
     s.windowed = 0;
     s.lights = 1;
@@ -131,10 +99,19 @@ TEST(SettingsMerge, RoundTripsEveryValue) {
     s.width = 1920;
     s.height = 1080;
     s.useScreenRes = 3;
-    const auto text = mergeSettings("", s);
-    ASSERT_TRUE(text);
-    expectSameValues(parsed(*text), s);
-    EXPECT_FALSE(mergeSettings("no sections here", s));
+    expectSameValues(parsed(mergeSettings("[Game]\nwidth = 1 ; old\nUseScreenRes=x\n", s)), s);
+}
+
+TEST(SettingsMerge, TrackIsWrittenOnlyWhileOneIsChosen) {
+    Settings s = windowAt800x600();
+    s.track = "mapFiesta.bmp";
+    const std::string chosen = mergeSettings("[Game]\n\n[Modder]\nTrack=map3.bmp\n", s);
+    EXPECT_EQ(chosen.substr(chosen.find("[Modder]")), "[Modder]\nTrack=map3.bmp\n");
+    EXPECT_EQ(parsed(chosen).track, "mapFiesta.bmp");
+    s.track.clear();
+    const std::string random = mergeSettings(chosen, s);
+    EXPECT_EQ(random, mergeSettings("[Game]\n\n[Modder]\nTrack=map3.bmp\n", s));
+    EXPECT_EQ(parsed(random).track, "");
 }
 
 class SettingsFileTest : public ::testing::Test {
@@ -185,20 +162,76 @@ TEST_F(SettingsFileTest, MissingFileReadsDefaultsAndIsWrittenOnlyWhenChanged) {
     expectSameValues(settings, windowAt800x600());
 }
 
-TEST_F(SettingsFileTest, SavingOverAnUnparsableFileKeepsItAsBackup) {
-    const std::string original = "Width=800\n<<< a player's notes >>>\n";
-    writeFile(settingsPath(), original);
-    readSettings();
-    EXPECT_EQ(settings.width, 640);
+TEST_F(SettingsFileTest, SaveThroughASymlinkChangesOnlyValuesAndKeepsPermissions) {
+    fs::create_directory(folder / "mine");
+    const fs::path target = folder / "mine" / "settings.ini";
+    writeFile(target, "\xEF\xBB\xBF; my notes\r\n[Game] ; tuned\r\nthese are notes\r\n"
+                      "Width = 1024\r\nLights=1\r\n\r\n[Video]\r\nGamma=2\r\n");
+    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(target, mode);
+    fs::create_symlink("mine/settings.ini", settingsPath());
 
+    readSettings();
+    EXPECT_EQ(settings.width, 1024);
+    EXPECT_EQ(settings.lights, 1);
+    settings.width = 800;
+    ASSERT_TRUE(writeSettings());
+
+    EXPECT_TRUE(fs::is_symlink(settingsPath()));
+    EXPECT_EQ(readFile(target), "\xEF\xBB\xBF; my notes\r\n[Game] ; tuned\r\nthese are notes\r\n"
+                                "Width=800\r\nLights=1\r\nWindowed=1\r\nMusic=0\r\nJoystick=0\r\n"
+                                "UseHiQualTex=0\r\nHeight=480\r\nUseScreenRes=0\r\n"
+                                "\r\n[Video]\r\nGamma=2\r\n");
+    EXPECT_EQ(fs::status(target).permissions(), mode);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "mine"), {}), 1);
+}
+
+TEST_F(SettingsFileTest, ReadOnlyFileIsLeftAloneAndTheFailureReported) {
+    const std::string original = FreshFile;
+    writeFile(settingsPath(), original);
+    fs::permissions(settingsPath(),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    readSettings();
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(writeSettings()) << "nothing to change, nothing to write";
+    settings.width = 1024;
+    EXPECT_FALSE(writeSettings());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Cannot write " + settingsPath()),
+              std::string::npos);
+    EXPECT_EQ(readFile(settingsPath()), original);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
+}
+
+TEST_F(SettingsFileTest, KilledSavesLeaveAWholeFileAndTheNextSaveTidiesUp) {
     settings = windowAt800x600();
     ASSERT_TRUE(writeSettings());
-    EXPECT_EQ(readFile(settingsBackupPath()), original);
-    EXPECT_EQ(readFile(settingsPath()), FreshFile);
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        EXPECT_TRUE(name == "game.ini" || name == "game.ini.bak") << "left behind: " << name;
+    Settings wide = windowAt800x600();
+    wide.width = 1024;
+    const std::string narrowText = FreshFile;
+    const std::string wideText = mergeSettings(FreshFile, wide);
+
+    std::mt19937 random(14);
+    for (int run = 0; run < 20; ++run) {
+        const pid_t saver = fork();
+        ASSERT_GE(saver, 0);
+        if (saver == 0) {
+            for (int i = 0;; ++i) {
+                settings.width = i % 2 ? 1024 : 800;
+                writeSettings();
+            }
+        }
+        usleep(std::uniform_int_distribution<useconds_t>(500, 20000)(random));
+        kill(saver, SIGKILL);
+        waitpid(saver, nullptr, 0);
+        const std::string text = readFile(settingsPath());
+        ASSERT_TRUE(text == narrowText || text == wideText) << "run " << run << ":\n" << text;
     }
+
+    writeFile(folder / "game.ini.tmp", "[Game]\nWid");
+    settings.height = 768;
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(parsed(readFile(settingsPath())).height, 768);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
 }
 
 TEST_F(SettingsFileTest, FailedSaveReportsFailureAndModesBehave) {
@@ -287,8 +320,7 @@ TEST_F(SettingsFileTest, ReadOnlyMediaFolderKeepsChoicesInThePlayersConfigFolder
     const fs::path own = configHome / "trundlebay" / "game.ini";
     const std::string saved = readFile(own);
     EXPECT_NE(saved.find("# shipped with the game\n"), std::string::npos) << saved;
-    Settings values;
-    EXPECT_TRUE(parseSettings(saved, values));
+    const Settings values = parsed(saved);
     EXPECT_EQ(values.width, 1024) << "the shipped file gives the starting values";
     EXPECT_EQ(values.height, 600) << "the second session read the first one's own file";
     EXPECT_EQ(values.lights, 1);

@@ -114,7 +114,7 @@ std::string textureFailure(const std::string& file) {
     if (jpg && jpegComponents(bytes) == 4) {
         return "The JPEG is in CMYK colours: the game reads only RGB and greyscale JPEGs.";
     }
-    return "The game's decoder cannot read the picture (damaged, or larger than 4096 x 4096).";
+    return "The game's decoder cannot read the picture (damaged, or larger than the game takes).";
 }
 
 nlohmann::json textureJson(const Model& model) {
