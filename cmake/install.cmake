@@ -87,3 +87,6 @@ install(FILES ${tb_generated}/trundlebay.6.gz DESTINATION share/man/man6)
 install(FILES ${tb_generated}/trundlebay-tool.1.gz DESTINATION share/man/man1)
 install(FILES ${tb_generated}/changelog.gz ${tb_packaging}/copyright
         DESTINATION share/doc/trundlebay)
+# The modders' guides, beside the tools they describe.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/maps.md ${CMAKE_SOURCE_DIR}/docs/media.md
+        DESTINATION share/doc/trundlebay)

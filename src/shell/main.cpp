@@ -3,8 +3,13 @@
 #include "race/game_update.h"
 #include "render/scene.h"
 #include "shell/main_loop.h"
+#include "shell/settings.h"
 #include "shell/startup.h"
 #include "track/level.h"
+#include "track/track_builder.h"
+
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -30,7 +35,12 @@ int main() {
         tb::runExitSteps();
         return -1;
     }
-    if (!tb::loadLevel()) {
+    // A chosen track that is no longer there gives way to the random choice.
+    const std::optional<std::string> chosen =
+        tb::settings.track.empty() ? std::nullopt : tb::trackMapFile(tb::settings.track);
+    tb::LevelOptions options;
+    options.mapFile = chosen ? chosen->c_str() : nullptr;
+    if (!tb::loadLevel(options)) {
         return finish(-1);
     }
     tb::runMainLoop(runFrame);

@@ -36,6 +36,8 @@ struct SettingKey {
 };
 
 // The order the settings are read and written in, with the value a missing key reads as.
+constexpr const char* TrackKey = "Track";
+
 constexpr SettingKey SettingKeys[] = {
     {"Windowed", &Settings::windowed, 1},
     {"Lights", &Settings::lights, 0},
@@ -215,12 +217,19 @@ void parseSettings(std::string_view text, Settings& out) {
         const std::optional<std::string> value = profileValue(text, SectionName, key.name);
         out.*key.field = value ? leadingInteger(*value) : key.fallback;
     }
+    out.track = profileValue(text, SectionName, TrackKey).value_or("");
 }
 
 std::string mergeSettings(std::string_view existing, const Settings& values) {
     std::string text(existing);
     for (const SettingKey& key : SettingKeys) {
         setProfileValue(text, SectionName, key.name, std::to_string(values.*key.field));
+    }
+    // Only a chosen track is written, so a game that never chose one keeps the nine lines.
+    if (values.track.empty()) {
+        removeProfileKey(text, SectionName, TrackKey);
+    } else {
+        setProfileValue(text, SectionName, TrackKey, values.track);
     }
     return text;
 }

@@ -50,6 +50,10 @@ def check_media(game, prefix):
           % (sorted(built - installed), sorted(installed - built)))
     check(any(n.startswith("map") for n in installed) and "splash.jpg" in installed,
           "no track map or splash picture installed")
+    check({"trackTemplate.bmp", "trackPalette.gpl"} <= installed, "no map kit installed")
+    docs = os.path.join(prefix, "share", "doc", "trundlebay")
+    check(all(os.path.isfile(os.path.join(docs, n)) for n in ("maps.md", "media.md")),
+          "the modders' guides are not installed")
 
 
 def check_icons(prefix):
