@@ -19,6 +19,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import harness  # noqa: E402
+import race_screen  # noqa: E402
 from harness import check  # noqa: E402
 
 try:
@@ -60,7 +61,6 @@ def shows_scene(colour):
 def load_and_race(game):
     game.launch()
     launcher = game.wait_window(name="Trundlebay", cls="Options")
-    time.sleep(1.0)
     game.click(launcher, *harness.START_BUTTON)
     started = time.monotonic()
     window = None
@@ -77,7 +77,8 @@ def load_and_race(game):
     check((window.width, window.height) == (640, 480), "game window is %r" % window)
 
     game.move_mouse(window, window.width // 2, window.height // 4)
-    time.sleep(COUNTDOWN_SECONDS + 1.0)
+    seen = race_screen.watch_lights(game, window, seconds=COUNTDOWN_SECONDS + 60)
+    check(seen and seen[-1] == "green", "the race did not start: %r" % (seen,))
     cpu_before, wall_before = game.cpu_seconds(), time.monotonic()
     time.sleep(RACE_SECONDS)
     cpu_after, wall_after = game.cpu_seconds(), time.monotonic()

@@ -21,7 +21,7 @@ import race_screen  # noqa: E402
 SETTINGS = "[Game]\nWindowed=1\nLights=0\nWidth=800\nHeight=600\nUseScreenRes=1\n"
 
 
-def wait_for_light(game, window, wanted, seconds=12):
+def wait_for_light(game, window, wanted, seconds=60):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         shot = game.screenshot(window)
@@ -36,7 +36,7 @@ def take(game, out):
     game.launch()
     launcher = game.wait_window(name="Trundlebay", cls="Options")
     game.move_mouse(launcher, 700, 560)  # keep the pointer off the picture
-    shutil.copyfile(game.screenshot(launcher).path, os.path.join(out, "launcher.png"))
+    shutil.copyfile(game.settled_screenshot(launcher).path, os.path.join(out, "launcher.png"))
 
     game.click(launcher, *harness.START_BUTTON)
     window = game.wait_window(cls="OpenGLWin")
@@ -45,6 +45,7 @@ def take(game, out):
                     os.path.join(out, "countdown.png"))
 
     wait_for_light(game, window, None)
+    # How long to hold each control is the picture's composition, not a wait for the game.
     race_screen.drive_forward(game, window)
     time.sleep(1.6)
     game.move_mouse(window, window.width // 2 - 60, window.height // 4)  # into the first bend

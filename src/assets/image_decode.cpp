@@ -16,16 +16,14 @@
 namespace tb {
 namespace {
 
-// Far beyond any texture or splash picture the game uses; a corrupt header claiming more must
-// not make the game take gigabytes or decode for minutes.
-constexpr long MaxImageSide = 16384;
-constexpr long MaxImagePixels = 4096L * 4096L;
+// A corrupt header claiming more than the graphics library could ever take must not make the
+// game allocate gigabytes or decode for minutes.
+long sideLimit = HeadlessImageSideLimit;
 
 using PixelBuffer = std::unique_ptr<std::uint8_t[]>;
 
 bool acceptableSize(long width, long height) {
-    return width > 0 && height > 0 && width <= MaxImageSide && height <= MaxImageSide &&
-           width * height <= MaxImagePixels;
+    return width > 0 && height > 0 && width <= sideLimit && height <= sideLimit;
 }
 
 PixelBuffer allocatePixels(long width, long height) {
@@ -89,11 +87,14 @@ void prepareJpegOutput(jpeg_decompress_struct& info) {
     info.out_color_space = info.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
 }
 
-// Returns false when libjpeg gave up or the picture cannot be a texture; frees nothing.
+// Returns false when libjpeg gave up or the picture cannot be a texture; frees nothing. The
+// caller destroys the decompressor, which is safe even when its creation failed.
 bool runJpegDecoding(JpegDecoding& d) {
     if (setjmp(d.errors.recovery) != 0) {
         return false;
     }
+    // Creation itself can fail (no memory), so it runs after the jump target is armed.
+    jpeg_create_decompress(&d.info);
     jpeg_stdio_src(&d.info, d.file);
     jpeg_read_header(&d.info, TRUE);
     prepareJpegOutput(d.info);
@@ -134,7 +135,6 @@ PixelBuffer decodeJpeg(const std::string& path, int& width, int& height) {
     d.info.err = jpeg_std_error(&d.errors.standard);
     d.errors.standard.error_exit = recoverFromJpegError;
     d.errors.standard.output_message = ignoreJpegWarning;
-    jpeg_create_decompress(&d.info);
     const bool decoded = runJpegDecoding(d);
     jpeg_destroy_decompress(&d.info);
     delete[] d.row;
@@ -207,6 +207,10 @@ PixelBuffer decodeBitmap(const std::string& path, int& width, int& height) {
 }
 
 } // namespace
+
+void setImageSideLimit(int pixels) {
+    sideLimit = pixels > 0 ? pixels : HeadlessImageSideLimit;
+}
 
 std::unique_ptr<std::uint8_t[]> decodeImage(const char* fileName, int& width, int& height) {
     const std::string path = mediaPath(fileName);

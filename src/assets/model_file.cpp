@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -29,6 +30,36 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Whether a decimal number that does not fit a float is too small for one rather than too
+// large: the power of ten of its first significant digit is negative.
+bool belowFloatRange(std::string_view number) {
+    long power = -1;
+    bool significant = false;
+    bool fraction = false;
+    std::size_t at = 0;
+    for (; at < number.size() && number[at] != 'e' && number[at] != 'E'; ++at) {
+        const char c = number[at];
+        if (c == '.') {
+            fraction = true;
+        } else if (isDigit(c) && !fraction && (significant || c != '0')) {
+            significant = true;
+            ++power;
+        } else if (isDigit(c) && fraction && !significant) {
+            significant = c != '0';
+            power -= significant ? 0 : 1;
+        }
+    }
+    long exponent = 0;
+    if (at + 1 < number.size()) {
+        const char* first = number.data() + at + 1;
+        first += *first == '+' ? 1 : 0;
+        if (std::from_chars(first, number.data() + number.size(), exponent).ec != std::errc()) {
+            exponent = *first == '-' ? -1000000 : 1000000;
+        }
+    }
+    return power + exponent < 0;
+}
+
 // The file as a stream of white-space separated tokens. Numbers are read the way formatted
 // input reads them: the longest prefix that is a number, the rest stays for the next read.
 class TokenStream {
@@ -44,6 +75,7 @@ class TokenStream {
     std::string_view token() {
         skipBlanks();
         const std::size_t start = pos_;
+        mark_ = start;
         while (pos_ < text_.size() && !isBlank(text_[pos_])) {
             ++pos_;
         }
@@ -60,6 +92,7 @@ class TokenStream {
 
     std::optional<float> number() {
         skipBlanks();
+        mark_ = pos_;
         const std::size_t length = floatLength();
         float value = 0.0f;
         if (length == 0 || !parseFloat(value, length)) {
@@ -70,6 +103,7 @@ class TokenStream {
 
     std::optional<std::uint32_t> count() {
         skipBlanks();
+        mark_ = pos_;
         std::size_t length = pos_ < text_.size() && text_[pos_] == '+' ? 1 : 0;
         while (pos_ + length < text_.size() && isDigit(text_[pos_ + length])) {
             ++length;
@@ -95,6 +129,23 @@ class TokenStream {
     }
 
     std::size_t remaining() const { return text_.size() - pos_; }
+
+    // The line (from 1) of the last token or number read; the reader only moves forwards.
+    int line() {
+        for (; counted_ < mark_ && counted_ < text_.size(); ++counted_) {
+            lines_ += text_[counted_] == '\n' ? 1 : 0;
+        }
+        return lines_;
+    }
+
+    // Whether the current line holds another token before its end, other than a "}".
+    bool moreOnLine() const {
+        std::size_t at = pos_;
+        while (at < text_.size() && (text_[at] == ' ' || text_[at] == '\t' || text_[at] == '\r')) {
+            ++at;
+        }
+        return at < text_.size() && text_[at] != '\n' && text_[at] != '}';
+    }
 
   private:
     void skipBlanks() {
@@ -156,7 +207,14 @@ class TokenStream {
         if (*first == '+') {
             ++first;
         }
-        return accept(std::from_chars(first, last, value), last, length);
+        const std::from_chars_result result = std::from_chars(first, last, value);
+        // Formatted input reads a number too small for a float as zero.
+        if (result.ec == std::errc::result_out_of_range && result.ptr == last &&
+            belowFloatRange(std::string_view(first, static_cast<std::size_t>(last - first)))) {
+            value = *first == '-' ? -0.0f : 0.0f;
+            return accept({last, std::errc()}, last, length);
+        }
+        return accept(result, last, length);
     }
 
     bool parseCount(std::uint32_t& value, std::size_t length) {
@@ -170,6 +228,9 @@ class TokenStream {
 
     std::string text_;
     std::size_t pos_ = 0;
+    std::size_t mark_ = 0;
+    std::size_t counted_ = 0;
+    int lines_ = 1;
 };
 
 enum class Layout { PositionNormalTexcoords, PositionTexcoords, PositionNormal };
@@ -187,6 +248,9 @@ std::optional<Layout> layoutFromToken(std::string_view token) {
     return std::nullopt;
 }
 
+constexpr int UnknownAlphaWord = 10;
+constexpr float WrittenVersion = 1.0f;
+
 int alphaModeFromWord(std::string_view word) {
     constexpr std::string_view Words[] = {"NONE",       "LUMINANCE", "ILLUMINANCE", "BLACK_MASK",
                                           "RED",        "GREEN",     "BLUE",        "RED_MASK",
@@ -201,8 +265,8 @@ float squaredLength(const Vec3& v) {
 
 class ModelReader {
   public:
-    ModelReader(std::string text, const char* fileName, Model& model)
-        : in_(std::move(text)), fileName_(fileName), model_(model) {}
+    ModelReader(std::string text, const char* fileName, Model& model, ModelFileNotes* notes)
+        : in_(std::move(text)), fileName_(fileName), model_(model), notes_(notes) {}
 
     bool read() {
         if (in_.token() != "A3F") {
@@ -224,8 +288,17 @@ class ModelReader {
 
   private:
     bool fail(std::string_view message, std::string_view subject) {
+        if (notes_ != nullptr) {
+            notes_->errorLine = in_.line();
+        }
         reportError(subject, message);
         return false;
+    }
+
+    void warn(std::string text) {
+        if (notes_ != nullptr) {
+            notes_->warnings.push_back({in_.line(), std::move(text)});
+        }
     }
 
     bool word(std::string_view& out) {
@@ -293,6 +366,7 @@ class ModelReader {
             return false;
         }
         in_.skipOptional('{');
+        inUnknownSection_ = inUnknownSection_ && !isSectionName(name);
         if (name == "VERSION") {
             return readVersion();
         }
@@ -308,13 +382,31 @@ class ModelReader {
         if (name == "MATERIALS") {
             return readMaterials();
         }
+        // The MATERIALS section's own "}" comes this way; an unknown section is one warning.
+        if (name != "}" && !inUnknownSection_) {
+            warn("Unknown section \"" + std::string(name) +
+                 "\": its words are skipped one by one, and any section name among them "
+                 "starts that section.");
+        }
+        inUnknownSection_ = name != "}";
         return true;
+    }
+
+    static bool isSectionName(std::string_view name) {
+        return name == "VERSION" || name == "COMMENT" || name == "VERTICES" || name == "FACES" ||
+               name == "MATERIALS";
     }
 
     bool readVersion() {
         float version = 0.0f;
         if (!number(version)) {
             return false;
+        }
+        if (version != WrittenVersion) {
+            char shown[32];
+            std::snprintf(shown, sizeof shown, "%g", static_cast<double>(version));
+            warn(std::string("Version ") + shown +
+                 ": the game knows only version 1.0 and reads the file as that.");
         }
         in_.skipOptional('}');
         return true;
@@ -410,13 +502,35 @@ class ModelReader {
         model_.faceCount = n;
         sawFaces_ = true;
         for (std::uint32_t i = 0; i < n; ++i) {
+            std::uint32_t* face = &model_.faceIndices[3 * i];
             std::uint32_t unused = 0;
-            if (!count(model_.faceIndices[3 * i]) || !count(model_.faceIndices[3 * i + 1]) ||
-                !count(model_.faceIndices[3 * i + 2]) || !count(unused)) {
+            if (!count(face[0])) {
                 return false;
             }
+            const int firstLine = in_.line();
+            if (!count(face[1]) || !count(face[2]) || !count(unused)) {
+                return false;
+            }
+            noteFaceShape(i, face, firstLine);
         }
         return closeSection();
+    }
+
+    // A face is three vertex indices and an unused number, conventionally alone on a line; a
+    // face written as a quad shifts every later face.
+    void noteFaceShape(std::uint32_t i, const std::uint32_t* face, int firstLine) {
+        if (!faceLineWarned_ && (in_.line() != firstLine || in_.moreOnLine())) {
+            faceLineWarned_ = true;
+            warn("Face " + std::to_string(i) +
+                 " is not four numbers alone on its line: a face is three vertex indices and "
+                 "one unused number, so a face of four corners (a quad) shifts every face after "
+                 "it. Split quads into two triangles.");
+        }
+        if (face[0] == face[1] || face[1] == face[2] || face[0] == face[2]) {
+            warn("Face " + std::to_string(i) +
+                 " names a vertex twice: it is no triangle and "
+                 "draws nothing.");
+        }
     }
 
     bool checkFaceIndices() {
@@ -435,6 +549,13 @@ class ModelReader {
         std::uint32_t n = 0;
         if (!count(n)) {
             return false;
+        }
+        materialBlocks_ += n;
+        if (materialBlocks_ > 1 && !materialsWarned_) {
+            materialsWarned_ = true;
+            warn("More than one material: the game draws a model with one material, so later "
+                 "blocks overwrite the fields they name and only the last block's texture is "
+                 "kept.");
         }
         for (std::uint32_t i = 0; i < n; ++i) {
             model_.textureFile.clear();
@@ -521,6 +642,10 @@ class ModelReader {
                     return false;
                 }
                 model_.alphaMode = alphaModeFromWord(value);
+                if (model_.alphaMode == UnknownAlphaWord) {
+                    warn("Unknown ALPHA word \"" + std::string(value) +
+                         "\": the game reads it as mode 10, unlike any of the ten words.");
+                }
             }
         }
         return true;
@@ -529,8 +654,13 @@ class ModelReader {
     TokenStream in_;
     const char* fileName_;
     Model& model_;
+    ModelFileNotes* notes_;
     bool sawVertices_ = false;
     bool sawFaces_ = false;
+    bool inUnknownSection_ = false;
+    bool faceLineWarned_ = false;
+    bool materialsWarned_ = false;
+    std::uint64_t materialBlocks_ = 0;
 };
 
 std::optional<std::string> readWholeFile(const std::string& path) {
@@ -549,7 +679,7 @@ void placeAtOrigin(Model& model) {
 
 } // namespace
 
-bool loadModelFile(const char* fileName, Model& model) {
+bool loadModelFile(const char* fileName, Model& model, ModelFileNotes* notes) {
     model.alphaMode = 0;
     model.loaded = 0;
     const std::string path = mediaPath(fileName);
@@ -558,7 +688,7 @@ bool loadModelFile(const char* fileName, Model& model) {
         reportError(path, "Could not open file:");
         return false;
     }
-    if (!ModelReader(std::move(*text), fileName, model).read()) {
+    if (!ModelReader(std::move(*text), fileName, model, notes).read()) {
         return false;
     }
     placeAtOrigin(model);

@@ -100,6 +100,11 @@ int registeredTextureCount() {
 void resetTextureRegistry(bool highQuality) {
     registry.highQuality = highQuality;
     emptyEntries();
+    if (graphicsEnabled()) {
+        GLint largest = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+        setImageSideLimit(largest);
+    }
 }
 
 void releaseTextures() {

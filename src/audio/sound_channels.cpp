@@ -38,24 +38,30 @@ std::uint32_t startsOf(std::uint32_t playState) {
     return playState >> 1;
 }
 
-Vec3 pointOrOrigin(const Vec3* p) {
+// What the game thread follows; the mixer reads only the copies publishSoundPositions makes.
+Vec3 followedListener() {
+    const Vec3* p = state().listenerPosition;
     return p ? *p : Vec3{};
 }
 
-Vec3 listenerPosition() {
-    return pointOrOrigin(state().listenerPosition.load(std::memory_order_acquire));
-}
-
-Vec3 listenerForward() {
-    const Vec3* f = state().listenerForward.load(std::memory_order_acquire);
+Vec3 followedForward() {
+    const Vec3* f = state().listenerForward;
     return f ? *f : DefaultForward;
 }
 
 // A sound without a source is heard where the listener stands.
-Vec3 sourceOffset(const Vec3* source) {
-    const Vec3 listener = listenerPosition();
-    const Vec3 from = source ? *source : listener;
-    return {from.x - listener.x, from.y - listener.y, from.z - listener.z};
+Vec3 followedSource(const Vec3* source) {
+    return source ? *source : followedListener();
+}
+
+void publishListener() {
+    SoundSystem& s = state();
+    s.listenerAt.store(followedListener());
+    s.listenerFacing.store(followedForward());
+}
+
+Vec3 difference(const Vec3& a, const Vec3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
 float lengthOf(const Vec3& v) {
@@ -80,7 +86,8 @@ void resetChannel(SoundChannel& c) {
     c.length = 0;
     c.sharesSamples = false;
     c.baseRate.store(1.0f, std::memory_order_relaxed);
-    c.source.store(nullptr, std::memory_order_relaxed);
+    c.source = nullptr;
+    c.sourcePosition.store({});
     c.looping.store(false, std::memory_order_relaxed);
     c.startTime.store(0.0f, std::memory_order_relaxed);
     c.startDistance.store(0.0f, std::memory_order_relaxed);
@@ -194,7 +201,7 @@ float unitWeight(float v) {
 void placeAround(SoundChannel& c, const Vec3& offset, float attenuation) {
     const float flat = std::sqrt(offset.x * offset.x + offset.z * offset.z);
     const Vec3 n = flat > 0.0f ? Vec3{offset.x / flat, 0.0f, offset.z / flat} : Vec3{};
-    const Vec3 f = listenerForward();
+    const Vec3 f = state().listenerFacing.load();
     const float dot = f.x * n.x + f.z * n.z;
     const float side = n.z * f.x - n.x * f.z;
     c.muffle = unitWeight(-dot);
@@ -246,6 +253,17 @@ void handOverBlock(std::int16_t* block) {
 
 } // namespace
 
+void SharedPosition::store(const Vec3& v) {
+    x.store(v.x, std::memory_order_relaxed);
+    y.store(v.y, std::memory_order_relaxed);
+    z.store(v.z, std::memory_order_relaxed);
+}
+
+Vec3 SharedPosition::load() const {
+    return {x.load(std::memory_order_relaxed), y.load(std::memory_order_relaxed),
+            z.load(std::memory_order_relaxed)};
+}
+
 const SoundSystem& soundSystem() {
     return state();
 }
@@ -280,8 +298,9 @@ int makeSoundVariant(int source, int offset) {
 void setListener(const Vec3* position, const Vec3* forward, float hearingRange) {
     SoundSystem& s = state();
     s.hearingRange.store(hearingRange, std::memory_order_relaxed);
-    s.listenerForward.store(forward, std::memory_order_release);
-    s.listenerPosition.store(position, std::memory_order_release);
+    s.listenerForward = forward;
+    s.listenerPosition = position;
+    publishListener();
 }
 
 void playSound(int channel, bool looping, const Vec3* source, float rate) {
@@ -289,10 +308,12 @@ void playSound(int channel, bool looping, const Vec3* source, float rate) {
     if (!c || !isMixable(*c)) {
         return;
     }
-    const float distance = lengthOf(sourceOffset(source));
+    const Vec3 at = followedSource(source);
+    const float distance = lengthOf(difference(at, followedListener()));
     c->looping.store(looping, std::memory_order_relaxed);
     c->baseRate.store(rate, std::memory_order_relaxed);
-    c->source.store(source, std::memory_order_relaxed);
+    c->source = source;
+    c->sourcePosition.store(at);
     c->startDistance.store(distance, std::memory_order_relaxed);
     c->startTime.store(clockSeconds() + distance * SecondsPerUnit, std::memory_order_relaxed);
     const std::uint32_t starts = startsOf(c->playState.load(std::memory_order_relaxed)) + 1;
@@ -302,6 +323,18 @@ void playSound(int channel, bool looping, const Vec3* source, float rate) {
 bool isChannelPlaying(int channel) {
     const SoundChannel* c = countedChannel(channel);
     return c && (c->playState.load(std::memory_order_acquire) & PlayingBit);
+}
+
+void publishSoundPositions() {
+    publishListener();
+    SoundSystem& s = state();
+    const int count = s.channelCount.load(std::memory_order_relaxed);
+    for (int i = 0; i < count; ++i) {
+        SoundChannel& c = s.channels[i];
+        if (c.playState.load(std::memory_order_relaxed) & PlayingBit) {
+            c.sourcePosition.store(followedSource(c.source));
+        }
+    }
 }
 
 void setChannelRate(int channel, float rate) {
@@ -353,11 +386,14 @@ bool placeChannel(int channel) {
         return false;
     }
     SoundChannel& c = *found;
+    const Vec3 offset = difference(c.sourcePosition.load(), state().listenerAt.load());
+    const float distance = lengthOf(offset);
+    // The Doppler shift is the change over one block, also for the first block heard: a
+    // source that moved while its sound travelled must not be heard at its whole delay's shift.
     if (clockSeconds() < c.startTime.load(std::memory_order_relaxed)) {
+        c.lastDistance = distance;
         return false;
     }
-    const Vec3 offset = sourceOffset(c.source.load(std::memory_order_relaxed));
-    const float distance = lengthOf(offset);
     c.rate =
         c.baseRate.load(std::memory_order_relaxed) + (c.lastDistance - distance) * DopplerPerUnit;
     c.lastDistance = distance;

@@ -27,6 +27,17 @@ constexpr int ShortestMixable = EarLeadMax;
 // Code for a load or variant that finds no free channel.
 constexpr int ChannelTableFull = -6;
 
+// A position the game thread stores and the mixer loads, each coordinate whole. A load may mix
+// coordinates of two frames, which moves a sound by a fraction of a frame.
+struct SharedPosition {
+    std::atomic<float> x{0.0f};
+    std::atomic<float> y{0.0f};
+    std::atomic<float> z{0.0f};
+
+    void store(const Vec3& v);
+    Vec3 load() const;
+};
+
 struct SoundChannel {
     // Written before the channel is counted; fixed while the table is in use.
     const std::int16_t* samples = nullptr;
@@ -34,9 +45,12 @@ struct SoundChannel {
     bool sharesSamples = false;
     std::unique_ptr<std::int16_t[]> ownedSamples;
 
+    // The game thread's own: the emitter the channel follows (null: heard at the listener).
+    const Vec3* source = nullptr;
+
     // Written by the game thread, read by the mixer.
     std::atomic<float> baseRate{1.0f};
-    std::atomic<const Vec3*> source{nullptr};
+    SharedPosition sourcePosition; // where the source stood at the last copy
     std::atomic<bool> looping{false};
     std::atomic<float> startTime{0.0f};
     std::atomic<float> startDistance{0.0f};
@@ -69,8 +83,12 @@ struct SoundSystem {
     std::array<SoundChannel, ChannelCapacity> channels;
     std::atomic<int> channelCount{0};
 
-    std::atomic<const Vec3*> listenerPosition{nullptr};
-    std::atomic<const Vec3*> listenerForward{nullptr};
+    // The game thread's own: what the listener follows (the camera).
+    const Vec3* listenerPosition = nullptr;
+    const Vec3* listenerForward = nullptr;
+    // The mixer's copies of them, written by the game thread.
+    SharedPosition listenerAt;
+    SharedPosition listenerFacing{{0.0f}, {0.0f}, {1.0f}};
     std::atomic<float> hearingRange{300.0f};
 
     // Taken by openMixer, freed by closeMixer; used only on the audio thread in between.
@@ -99,6 +117,9 @@ void setListener(const Vec3* position, const Vec3* forward, float hearingRange);
 // stay valid while the sound plays: the channel follows it (null: heard at the listener).
 void playSound(int channel, bool looping, const Vec3* source, float rate);
 bool isChannelPlaying(int channel);
+// Once a frame, after everything has moved: copies the listener and every playing channel's
+// source for the mixer, which reads nothing else of the game's world.
+void publishSoundPositions();
 // The playback rate the game asks for (the engine pitch).
 void setChannelRate(int channel, float rate);
 

@@ -44,7 +44,13 @@ struct WavFormat {
     int channels = 0;
     int blockAlign = 0;
     int bitsPerSample = 0;
+    int sampleRate = 0;
+    int subFormatTag = 0;
 };
+
+constexpr int ExtensibleTag = 0xFFFE;
+// The extensible header's sub-format GUID starts with the plain format tag.
+constexpr int SubFormatOffset = 24;
 
 struct Sound {
     std::unique_ptr<std::int16_t[]> samples;
@@ -88,8 +94,15 @@ std::optional<WavFormat> readFormat(std::FILE* f) {
         std::fread(buffer, 1, static_cast<std::size_t>(n), f) != static_cast<std::size_t>(n)) {
         return std::nullopt;
     }
-    return WavFormat{readU16(buffer), readU16(buffer + 2), readU16(buffer + 12),
-                     readU16(buffer + 14)};
+    const int tag = readU16(buffer);
+    const bool extensible = tag == ExtensibleTag && n >= SubFormatOffset + 2;
+    return WavFormat{tag,
+                     readU16(buffer + 2),
+                     readU16(buffer + 12),
+                     readU16(buffer + 14),
+                     static_cast<int>(static_cast<std::uint32_t>(readU16(buffer + 4)) |
+                                      static_cast<std::uint32_t>(readU16(buffer + 6)) << 16),
+                     extensible ? readU16(buffer + SubFormatOffset) : 0};
 }
 
 // Skips chunks up to "data" and returns its declared size; nothing when the file ends first.
@@ -175,7 +188,8 @@ int storeSound(std::optional<Sound> sound, int failure) {
     return addSound(std::move(sound->samples), sound->length);
 }
 
-int readSound(std::FILE* f) {
+// The signatures up to the format chunk's size; 0 or the failure code.
+int readHeaders(std::FILE* f) {
     if (!readSignature(f, "RIF")) {
         return NotRiff;
     }
@@ -184,6 +198,13 @@ int readSound(std::FILE* f) {
     }
     if (!readSignature(f, "fmt")) {
         return NoChunk;
+    }
+    return 0;
+}
+
+int readSound(std::FILE* f) {
+    if (const int failure = readHeaders(f); failure != 0) {
+        return failure;
     }
     const auto format = readFormat(f);
     if (!format || (format->tag != PcmTag && format->tag != AdpcmTag)) {
@@ -213,6 +234,21 @@ int loadSound(const char* fileName) {
         return NotRiff;
     }
     return readSound(file.get());
+}
+
+std::optional<WavHeader> readWavHeader(const char* fileName) {
+    const File file(std::fopen(mediaPath(fileName ? fileName : "").c_str(), "rb"));
+    if (!file || readHeaders(file.get()) != 0) {
+        return std::nullopt;
+    }
+    const auto format = readFormat(file.get());
+    if (!format) {
+        return std::nullopt;
+    }
+    const auto dataSize = findDataChunk(file.get());
+    return WavHeader{format->tag,          format->subFormatTag,  format->channels,
+                     format->sampleRate,   format->bitsPerSample, format->blockAlign,
+                     dataSize.has_value(), dataSize.value_or(0)};
 }
 
 } // namespace tb

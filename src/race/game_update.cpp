@@ -1,5 +1,6 @@
 #include "race/game_update.h"
 
+#include "audio/sound_channels.h"
 #include "race/camera.h"
 #include "race/hud.h"
 #include "race/keyboard_steering.h"
@@ -57,6 +58,7 @@ void update() {
     collideVehicles();
     updateCamera();
     countLaps();
+    publishSoundPositions();
     if (options.drawHud) {
         drawHud();
     }

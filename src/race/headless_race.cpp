@@ -192,13 +192,23 @@ std::optional<NonFiniteField> findNonFiniteField() {
 }
 
 std::string describeField(const NonFiniteField& fault) {
-    std::string text = fault.vehicle >= 0 ? "vehicle " + std::to_string(fault.vehicle) : "";
+    // Appended piece by piece: GCC 12 at -O3 misreads `"..." + std::string` as overlapping copies.
+    std::string text;
+    if (fault.vehicle >= 0) {
+        text += "vehicle ";
+        text += std::to_string(fault.vehicle);
+    }
     for (const char* piece : {fault.part, fault.field}) {
         if (*piece != '\0') {
-            text += (text.empty() ? "" : " ") + std::string(piece);
+            if (!text.empty()) {
+                text += ' ';
+            }
+            text += piece;
         }
     }
-    text += "[" + std::to_string(fault.index) + "] is ";
+    text += '[';
+    text += std::to_string(fault.index);
+    text += "] is ";
     text += std::isnan(fault.value) ? "nan" : (fault.value > 0 ? "inf" : "-inf");
     return text;
 }

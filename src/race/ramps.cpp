@@ -99,7 +99,8 @@ SegmentHit segmentHitsTriangle(const Vec3& v0, const Vec3& v1, const Vec3& v2, c
         return {};
     }
     const float t = -dot(n, sub(p0, v0)) / den;
-    if (t < 0.0f || t > 1.0f) {
+    // Every bound is written so that NaN (a sliver triangle) fails it.
+    if (!(t >= 0.0f && t <= 1.0f)) {
         return {};
     }
     const Vec3 x = sub({p0.x + t * d.x, p0.y + t * d.y, p0.z + t * d.z}, v0);
@@ -108,7 +109,7 @@ SegmentHit segmentHitsTriangle(const Vec3& v0, const Vec3& v1, const Vec3& v2, c
     const float g = 1.0f / (k12 * k12 - k11 * k22);
     const float s1 = g * (k12 * q - k22 * p);
     const float s2 = g * (k12 * p - k11 * q);
-    if (s1 < 0.0f || s1 > 1.0f || s2 < 0.0f || s1 + s2 > 1.0f) {
+    if (!(s1 >= 0.0f && s1 <= 1.0f && s2 >= 0.0f && s1 + s2 <= 1.0f)) {
         return {};
     }
     return {true, t};

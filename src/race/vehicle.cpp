@@ -28,14 +28,10 @@ constexpr float MinEngineRate = 0.25f;
 constexpr float MaxEngineRate = 4.0f;
 constexpr float WheelHeight = 0.66f;
 
-// The ramp a cell names, or -1. Codes past the placed ramps (a map with more palette colours
-// than meanings, or more zones than ramps) must not index beyond the placement list.
+// The ramp a cell names, or -1. A zone whose ramp was never placed (a hand-drawn map) still
+// names a ramp: one with no surface, so a jeepney above the ground there flies on.
 int rampOfCell(int code) {
-    if (code < RampZone) {
-        return -1;
-    }
-    const int ramp = code - RampZone;
-    return ramp < track.rampPlacements.count ? ramp : -1;
+    return code < RampZone ? -1 : code - RampZone;
 }
 
 int cellCodeAt(const Vec3& p) {
@@ -96,18 +92,24 @@ void driveOnGround(Vehicle& v, Model& body, float dt) {
     body.rotation.pitch = -0.01f * v.throttle;
 }
 
+// Reversing over a ramp drops the nose; left unbounded it would stand the jeepney on its nose
+// below the ground until it left the ramp's cells. Only that drop is bounded: a nose that came
+// down steeper from a flight keeps its pitch.
+void tiltOnRamp(float& pitch, float d) {
+    if (pitch <= RampNoseUpLimit) {
+        return;
+    }
+    const float tilted = pitch - 0.01f * d;
+    pitch = tilted > pitch ? std::min(tilted, std::max(pitch, -RampNoseUpLimit)) : tilted;
+}
+
 void applyJumpState(Vehicle& v, Model& body, float d, float dt) {
     switch (v.jumpState) {
     case Grounded:
         driveOnGround(v, body, dt);
         break;
     case OnRamp:
-        if (body.rotation.pitch > RampNoseUpLimit) {
-            body.rotation.pitch -= 0.01f * d;
-        }
-        // Reversing over a ramp drops the nose; left unbounded it would stand the jeepney on its
-        // nose below the ground until it left the ramp's cells.
-        body.rotation.pitch = std::min(body.rotation.pitch, -RampNoseUpLimit);
+        tiltOnRamp(body.rotation.pitch, d);
         break;
     case Airborne:
         if (body.position.y <= 0.0f) {

@@ -20,6 +20,7 @@ struct ContextDelete {
 struct Display {
     bool videoStarted = false;
     bool fullScreen = false;
+    bool asideForDialog = false;
     std::unique_ptr<SDL_Window, WindowClose> window;
     std::unique_ptr<void, ContextDelete> context;
 };
@@ -154,6 +155,26 @@ void tearDownDisplay() {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         display.videoStarted = false;
     }
+}
+
+void stepAsideForDialog() {
+    if (!display.window || display.asideForDialog) {
+        return;
+    }
+    display.asideForDialog = true;
+    SDL_SetHintWithPriority(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0", SDL_HINT_OVERRIDE);
+    SDL_SetWindowGrab(display.window.get(), SDL_FALSE);
+}
+
+void raiseGameWindow() {
+    if (!display.window || !display.asideForDialog) {
+        return;
+    }
+    // The focus loss the dialog caused is handled while minimising is still off.
+    SDL_PumpEvents();
+    SDL_ResetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS);
+    display.asideForDialog = false;
+    showAndFocus();
 }
 
 void swapGameWindow() {

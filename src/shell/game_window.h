@@ -11,5 +11,10 @@ bool createGameWindow();
 void tearDownDisplay();
 // Presents the back buffer; nothing when there is no window.
 void swapGameWindow();
+// Around a dialog shown over the game: the first lets the dialog take the pointer and the
+// focus without a full-screen game minimising; the second brings the game window back in
+// front with the focus. Nothing when there is no window.
+void stepAsideForDialog();
+void raiseGameWindow();
 
 } // namespace tb

@@ -3,12 +3,15 @@
 #include "assets/image_decode.h"
 #include "shell/launcher_choices.h"
 #include "shell/settings.h"
+#include "shell/toolkit.h"
+#include "track/track_builder.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace tb {
 namespace {
@@ -42,6 +45,8 @@ struct Launcher {
     GtkWidget* music = nullptr;
     GtkWidget* joystick = nullptr;
     GtkWidget* hiQualTex = nullptr;
+    GtkWidget* track = nullptr;
+    std::vector<TrackMapFile> maps; // the track list's entries after "Random"
     Surface splash;
     LauncherChoices choices;
     bool startPressed = false;
@@ -122,6 +127,9 @@ void startClicked(GtkButton*, gpointer data) {
     launcher.choices.music = isChecked(launcher.music);
     launcher.choices.joystick = isChecked(launcher.joystick);
     launcher.choices.hiQualTex = isChecked(launcher.hiQualTex);
+    const int track = gtk_combo_box_get_active(GTK_COMBO_BOX(launcher.track));
+    const bool listed = track > 0 && track <= static_cast<int>(launcher.maps.size());
+    launcher.choices.track = listed ? launcher.maps[static_cast<std::size_t>(track - 1)].name : "";
     gtk_widget_destroy(launcher.window);
 }
 
@@ -129,6 +137,23 @@ GtkWidget* makeResolutionList(int selected) {
     GtkWidget* list = gtk_combo_box_text_new();
     for (const Resolution& entry : Resolutions) {
         gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(list), entry.caption);
+    }
+    gtk_combo_box_set_active(GTK_COMBO_BOX(list), selected);
+    return list;
+}
+
+// "Random" first, then every map, however many there are; a stored track that is gone falls
+// back to Random.
+GtkWidget* makeTrackList(const Launcher& launcher) {
+    GtkWidget* list = gtk_combo_box_text_new();
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(list), "Random");
+    int selected = 0;
+    for (std::size_t i = 0; i < launcher.maps.size(); ++i) {
+        const std::string& name = launcher.maps[i].name;
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(list), trackCaption(name).c_str());
+        if (g_ascii_strcasecmp(name.c_str(), launcher.choices.track.c_str()) == 0) {
+            selected = static_cast<int>(i) + 1;
+        }
     }
     gtk_combo_box_set_active(GTK_COMBO_BOX(list), selected);
     return list;
@@ -144,6 +169,9 @@ void addControls(Launcher& launcher, GtkWidget* fixed) {
     launcher.music = placeCheckBox(fixed, "Music", c.music, {320, 0, 96, 24});
     launcher.joystick = placeCheckBox(fixed, "Joystick", c.joystick, {416, 0, 96, 24});
     launcher.hiQualTex = placeCheckBox(fixed, "HiQTexture", c.hiQualTex, {512, 0, 128, 24});
+    // Below the picture's middle and left of Start, clear of the controls along the top.
+    place(fixed, gtk_label_new("Track"), {0, 424, 48, 24});
+    launcher.track = place(fixed, makeTrackList(launcher), {48, 424, 176, 24});
     GtkWidget* start = place(fixed, gtk_button_new_with_mnemonic("_Start"), {564, 416, 64, 32});
     g_signal_connect(start, "clicked", G_CALLBACK(startClicked), &launcher);
 }
@@ -172,11 +200,7 @@ void buildWindow(Launcher& launcher, const char* caption) {
 
 bool startToolkit() {
     static const bool started = [] {
-        // The toolkit would otherwise switch the whole process to the user's locale, and the
-        // game's file readers expect '.' as the decimal point.
-        gtk_disable_setlocale();
-        g_set_prgname("trundlebay");
-        if (!gtk_init_check(nullptr, nullptr)) {
+        if (!startGtk()) {
             std::fprintf(stderr, "Cannot open the display for the launcher\n");
             return false;
         }
@@ -204,6 +228,7 @@ bool runLauncher(const char* caption) {
     }
     Launcher launcher;
     launcher.choices = launcherChoicesFrom(settings);
+    launcher.maps = listTrackMaps();
     launcher.splash = loadSplash();
     buildWindow(launcher, caption);
     gtk_widget_show_all(launcher.window);

@@ -11,6 +11,7 @@ LauncherChoices launcherChoicesFrom(const Settings& from) {
     choices.hiQualTex = from.useHiQualTex != 0;
     const bool listed = from.useScreenRes >= 0 && from.useScreenRes < int(Resolutions.size());
     choices.resolution = listed ? from.useScreenRes : -1;
+    choices.track = from.track;
     // A file without a size asks for the desktop's, and the list says so instead of offering
     // an entry whose size Start would store over it.
     if (from.width == 0 || from.height == 0) {
@@ -30,6 +31,7 @@ void storeLauncherChoices(const LauncherChoices& choices, Settings& into) {
     into.width = Resolutions[entry].width;
     into.height = Resolutions[entry].height;
     into.useScreenRes = entry;
+    into.track = choices.track;
     into.changed = true;
 }
 

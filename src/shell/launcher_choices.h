@@ -3,6 +3,7 @@
 #include "shell/settings.h"
 
 #include <array>
+#include <string>
 
 namespace tb {
 
@@ -28,6 +29,7 @@ struct LauncherChoices {
     bool joystick = false;
     bool hiQualTex = false;
     int resolution = -1; // list entry, -1 for none
+    std::string track;   // a track map's file name, empty for "Random"
 };
 
 // The controls' starting state: boxes checked for non-zero settings, the list entry of

@@ -7,6 +7,10 @@
 #include "shell/settings.h"
 #include "shell/startup.h"
 #include "track/level.h"
+#include "track/track_builder.h"
+
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -36,7 +40,12 @@ int main() {
         tb::runExitSteps();
         return -1;
     }
-    if (!tb::loadLevel()) {
+    // A chosen track that is no longer there gives way to the random choice.
+    const std::optional<std::string> chosen =
+        tb::settings.track.empty() ? std::nullopt : tb::trackMapFile(tb::settings.track);
+    tb::LevelOptions options;
+    options.mapFile = chosen ? chosen->c_str() : nullptr;
+    if (!tb::loadLevel(options)) {
         return finish(-1);
     }
     tb::runMainLoop(runFrame,

@@ -1,6 +1,7 @@
 #include "shell/media_paths.h"
 
 #include <climits>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace tb {
@@ -37,6 +38,19 @@ std::string mediaPath(std::string_view name) {
     path += '/';
     path += name;
     return path;
+}
+
+std::string playerTracksFolder() {
+    // A relative data path would depend on where the game was started.
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && dataHome[0] == '/') {
+        return std::string(dataHome) + "/trundlebay/tracks";
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') {
+        return {};
+    }
+    return std::string(home) + "/.local/share/trundlebay/tracks";
 }
 
 } // namespace tb

@@ -11,5 +11,9 @@ const std::string& mediaFolder();
 void setMediaFolder(std::string folder);
 // The full path of a bare file name inside the media folder; names are used unchanged.
 std::string mediaPath(std::string_view name);
+// The player's own track folder, where tracks can be added to an installed game:
+// $XDG_DATA_HOME/trundlebay/tracks, or ~/.local/share/trundlebay/tracks when that is unset or
+// not an absolute path; empty when there is no home either.
+std::string playerTracksFolder();
 
 } // namespace tb

@@ -193,4 +193,18 @@ void setProfileValue(std::string& text, std::string_view section, std::string_vi
     insertLines(text, endOfEntries(lines, *found), lineEnd, {keyLine(key, value)});
 }
 
+void removeProfileKey(std::string& text, std::string_view section, std::string_view key) {
+    const std::vector<ProfileLine> lines = profileLines(text);
+    const std::optional<SectionLines> found = findSection(lines, section);
+    if (!found) {
+        return;
+    }
+    // From the last line back, so that earlier lines keep their offsets.
+    for (std::size_t i = found->end; i-- > found->header + 1;) {
+        if (lines[i].kind == LineKind::Key && sameName(lines[i].name, key)) {
+            text.erase(lines[i].start, lines[i].end - lines[i].start);
+        }
+    }
+}
+
 } // namespace tb

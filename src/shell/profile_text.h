@@ -22,4 +22,8 @@ std::optional<std::string> profileValue(std::string_view text, std::string_view 
 void setProfileValue(std::string& text, std::string_view section, std::string_view key,
                      std::string_view value);
 
+// Takes every `key` line out of the first `section`, each with its line end; the rest of the text
+// stays byte for byte.
+void removeProfileKey(std::string& text, std::string_view section, std::string_view key);
+
 } // namespace tb

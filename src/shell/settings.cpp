@@ -35,6 +35,8 @@ struct SettingKey {
     int fallback;
 };
 
+constexpr const char* TrackKey = "Track";
+
 // The order the settings are read and written in, with the value a missing key reads as.
 constexpr SettingKey SettingKeys[] = {
     {"Windowed", &Settings::windowed, 1},
@@ -228,6 +230,7 @@ void parseSettings(std::string_view text, Settings& out) {
     for (const SettingKey& key : OptionalKeys) {
         readKey(text, key, out);
     }
+    out.track = profileValue(text, SectionName, TrackKey).value_or("");
 }
 
 std::string mergeSettings(std::string_view existing, const Settings& values) {
@@ -239,6 +242,12 @@ std::string mergeSettings(std::string_view existing, const Settings& values) {
         if (values.*key.field != key.fallback || profileValue(text, SectionName, key.name)) {
             setProfileValue(text, SectionName, key.name, std::to_string(values.*key.field));
         }
+    }
+    // Only a chosen track is written, so a game that never chose one keeps the nine lines.
+    if (values.track.empty()) {
+        removeProfileKey(text, SectionName, TrackKey);
+    } else {
+        setProfileValue(text, SectionName, TrackKey, values.track);
     }
     return text;
 }

@@ -16,6 +16,7 @@ struct Settings {
     int height = 480;
     int useHiQualTex = 0;
     int useScreenRes = 0; // launcher resolution choice 0..3; 3 = the desktop size
+    std::string track;    // the chosen track map's file name; empty for the random choice
     // Not offered by the launcher; written to the file only when it is not the default.
     int smoothFrames = 1; // pictures drawn between frames at the display's rate; 0: one a frame
 };

@@ -48,6 +48,28 @@ bool isTrackMapName(std::string_view name) {
            equalIgnoringCase(name.substr(name.size() - suffix.size()), suffix);
 }
 
+// Names of the folder's regular files that are track maps, in name order.
+std::vector<std::string> trackMapNames(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (isTrackMapName(name) && it->is_regular_file(error)) {
+            names.push_back(std::move(name));
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The map readers name files inside the media folder; a file elsewhere is reached from it.
+std::string relativeToMedia(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path relative = std::filesystem::relative(path, mediaFolder(), error);
+    return error || relative.empty() ? path : relative.string();
+}
+
 // ---- reading a map ---------------------------------------------------------------------------
 
 std::uint32_t colourAt(const std::uint8_t* bgr, std::size_t pixel) {
@@ -273,6 +295,7 @@ bool walkRoad(Cell start, int& turns) {
     Heading heading;
     turns = 0;
     long long moves = 0;
+    report.walkPath.assign(1, start);
     while (true) {
         const Cell next{at.column + heading.dc, at.row + heading.dr};
         const int code = codeOrOpen(next);
@@ -282,6 +305,9 @@ bool walkRoad(Cell start, int& turns) {
                 return false;
             }
             at = next;
+            if (report.walkPath.size() < WalkPathRecorded) {
+                report.walkPath.push_back(at);
+            }
             continue;
         }
         if (code == StartArch) {
@@ -291,6 +317,7 @@ bool walkRoad(Cell start, int& turns) {
             return false;
         }
         track.waypoints[static_cast<std::size_t>(turns++)] = cellCentre(at);
+        report.walkTurnCells.push_back(at);
         heading = turnAt(at, heading);
     }
 }
@@ -331,22 +358,52 @@ bool buildLoadedTrack() {
 
 } // namespace
 
-std::vector<std::string> findTrackMaps() {
-    namespace fs = std::filesystem;
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(mediaFolder(), error), end; !error && it != end;
-         it.increment(error)) {
-        std::string name = it->path().filename().string();
-        if (isTrackMapName(name) && it->is_regular_file(error)) {
-            names.push_back(std::move(name));
+std::vector<TrackMapFile> listTrackMaps() {
+    std::vector<TrackMapFile> maps;
+    for (std::string& name : trackMapNames(mediaFolder())) {
+        maps.push_back({name, name});
+    }
+    const std::string own = playerTracksFolder();
+    const std::size_t shipped = maps.size();
+    for (std::string& name : own.empty() ? std::vector<std::string>{} : trackMapNames(own)) {
+        const auto sameName = [&name](const TrackMapFile& m) {
+            return equalIgnoringCase(m.name, name);
+        };
+        if (std::none_of(maps.begin(), maps.begin() + static_cast<std::ptrdiff_t>(shipped),
+                         sameName)) {
+            maps.push_back({name, relativeToMedia(own + "/" + name)});
         }
     }
-    std::sort(names.begin(), names.end());
-    if (names.size() > MaxTrackMaps) {
-        names.resize(MaxTrackMaps);
+    return maps;
+}
+
+std::vector<std::string> findTrackMaps() {
+    std::vector<std::string> files;
+    for (const TrackMapFile& map : listTrackMaps()) {
+        if (files.size() == static_cast<std::size_t>(MaxTrackMaps)) {
+            break;
+        }
+        files.push_back(map.file);
     }
-    return names;
+    return files;
+}
+
+std::optional<std::string> trackMapFile(std::string_view name) {
+    for (const TrackMapFile& map : listTrackMaps()) {
+        if (equalIgnoringCase(map.name, name)) {
+            return map.file;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string trackCaption(std::string_view name) {
+    constexpr std::size_t prefix = 3;
+    constexpr std::size_t suffix = 4;
+    if (!isTrackMapName(name) || name.size() == prefix + suffix) {
+        return std::string(name);
+    }
+    return std::string(name.substr(prefix, name.size() - prefix - suffix));
 }
 
 int chooseTrackMap(int mapCount, int r) {

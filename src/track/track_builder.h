@@ -2,16 +2,30 @@
 // Track maps ("map*.bmp") and the builder that turns one into the placed track.
 #include "track/track_grid.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tb {
 
 constexpr int MaxTrackMaps = 16;
+constexpr std::size_t WalkPathRecorded = 65536;
 
-// Names (no folder) of the media folder's files matching "map*.bmp" in any case, in name order,
-// at most 16.
+struct TrackMapFile {
+    std::string name; // the file's own name, "mapPlaza.bmp"
+    std::string file; // as the map readers take it: relative to the media folder
+};
+
+// Every file matching "map*.bmp" in any case: the media folder's in name order, then those of
+// the player's own track folder in name order, leaving out names the media folder has.
+std::vector<TrackMapFile> listTrackMaps();
+// The first 16 of listTrackMaps(), the ones the random choice picks from, as files.
 std::vector<std::string> findTrackMaps();
+// The file of the listed map of that name (in any case); nothing when there is none.
+std::optional<std::string> trackMapFile(std::string_view name);
+// What the launcher lists for a map: its name without "map" and ".bmp" ("Plaza").
+std::string trackCaption(std::string_view name);
 // The list entry picked from mapCount maps by the random value r (0 to 32767).
 int chooseTrackMap(int mapCount, int r);
 // Reads the named map from the media folder into the grid; false leaves the grid as it was.
@@ -32,6 +46,10 @@ struct TrackBuildReport {
     Cell stoppedAt;                 // the cell that found its list full
     bool walkClosed = false;        // the road walk came back to the arch
     int walkTurns = 0;
+    // The cells the walk stood on, from the arch, at most WalkPathRecorded; and where it
+    // turned, in order.
+    std::vector<Cell> walkPath;
+    std::vector<Cell> walkTurnCells;
     int skippedWalls = 0;
     int skippedKubos = 0;
     int skippedCarabaos = 0;

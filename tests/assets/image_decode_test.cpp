@@ -112,5 +112,17 @@ TEST_F(ImageDecodeTest, BrokenFilesFailWithoutEndingTheGame) {
     EXPECT_FALSE(decode("huge.bmp"));
 }
 
+TEST_F(ImageDecodeTest, PicturesUpToTheSideLimitAreTakenWhateverTheirPixelCount) {
+    // 20 million pixels: a graphics library takes it, so the decoder must too.
+    const std::vector<std::uint8_t> grey(5000 * 4000, 90);
+    ASSERT_TRUE(test::writeJpeg(media.path("big.jpg"), 5000, 4000, 1, grey));
+    EXPECT_TRUE(decode("big.jpg"));
+    EXPECT_EQ(width, 5000);
+    setImageSideLimit(4999);
+    EXPECT_FALSE(decode("big.jpg"));
+    setImageSideLimit(0);
+    EXPECT_TRUE(decode("big.jpg")) << "back to the headless limit";
+}
+
 } // namespace
 } // namespace tb

@@ -263,6 +263,26 @@ TEST_F(ModelFileTest, RefusesMalformedNumbersAndTokens) {
     EXPECT_EQ(model.loaded, 0);
 }
 
+TEST_F(ModelFileTest, NumbersTooSmallForAFloatReadAsZeroAndTooLargeOnesFail) {
+    const struct {
+        const char* number;
+        bool loads;
+    } cases[] = {
+        {"1e-46", true},         {"-1000e-49", true},
+        {"0.0000001e-40", true}, {"1e-99999999999999999999", true},
+        {"1e39", false},         {"0.01e41", false},
+        {"-123456e34", false},   {"1e99999999999999999999", false},
+    };
+    for (const auto& c : cases) {
+        const std::string vertices = std::string("VERTICES { POSITION_TEXCOORDS 3 ") + c.number +
+                                     " 0 0 0 0 1 0 0 1 0 0 1 0 0 1 }";
+        EXPECT_EQ(load(withSections(vertices, OneFace)), c.loads) << c.number;
+        if (c.loads) {
+            EXPECT_EQ(model.vertices[0].position[0], 0.0f) << c.number;
+        }
+    }
+}
+
 TEST_F(ModelFileTest, ASecondSectionReplacesTheFirst) {
     ASSERT_TRUE(load(withSections(ThreeVertices, OneFace) +
                      "VERTICES { POSITION_NORMAL_TEXCOORDS 4 0 0 0 0 1 0 0 0 5 0 0 0 1 0 0 0 "

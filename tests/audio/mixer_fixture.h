@@ -52,7 +52,9 @@ class MixerTest : public ::testing::Test {
         std::vector<int> left;
         std::vector<int> right;
     };
+    // A frame of the game (the positions copied for the mixer), then a block.
     static Block mixBlock() {
+        publishSoundPositions();
         mixNextBlock();
         const std::int16_t* values = lastMixedBlock();
         Block block;

@@ -1,5 +1,6 @@
 #include "audio/mixer_fixture.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tb::test {
@@ -48,6 +49,31 @@ TEST_F(MixerTest, SoundTravelsHundredUnitsASecond) {
     advanceMilliseconds(20);
     const float gain = 250.0f / 300.0f;
     EXPECT_EQ(mixBlock().left[999], static_cast<int>(2000 * gain));
+}
+
+// A crash 150 units off that recedes or approaches by 100 while its sound travels: only the
+// last block's movement shifts the pitch, so the crash is heard whole.
+TEST_F(MixerTest, ASourceMovingDuringTheDelayIsHeardAtItsLastBlocksShift) {
+    const int crash = addSamples(std::vector<std::int16_t>(3000, 3000));
+    for (const float step : {6.25f, -6.25f}) {
+        Vec3 source = ahead;
+        playSound(crash, false, &source, 1.0f);
+        int heard = 0;
+        float firstRate = 0.0f;
+        for (int block = 0; block < 60 && isChannelPlaying(crash); ++block) {
+            advanceMilliseconds(93);
+            if (heard == 0) {
+                source.z += step;
+            }
+            const Block b = mixBlock();
+            const int frames = static_cast<int>(
+                std::count_if(b.left.begin(), b.left.end(), [](int v) { return v != 0; }));
+            firstRate = heard == 0 && frames > 0 ? channel(crash).rate : firstRate;
+            heard += frames;
+        }
+        EXPECT_NEAR(firstRate, 1.0f - 0.1f * step, 1e-3f) << "step " << step;
+        EXPECT_NEAR(heard, 2984, 2984 / 4) << "step " << step;
+    }
 }
 
 TEST_F(MixerTest, SourceOnOneSideIsHeardEarlierAndOnlyInThatEar) {

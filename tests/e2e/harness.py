@@ -39,7 +39,9 @@ children of the root): `find_windows(name=, cls=, width=, height=)`, `wait_windo
 `wait_no_window(...)`. Input goes through xdotool as real (XTEST) events: `click`, `scroll`,
 `move_mouse`, `key` (xdotool key names, e.g. "q", "Escape", "Prior", "alt+s"). `close(window)`
 sends WM_DELETE_WINDOW the way a window manager's close box would. `screenshot(window=None)`
-saves a PNG of the window or the whole screen and returns an Image for reading pixels.
+saves a PNG of the window or the whole screen and returns an Image for reading pixels;
+`settled_screenshot` waits until the picture stops changing. `wait_for(condition, timeout,
+what)` polls for anything else a test waits on: never sleep a fixed time.
 `error_box()` finds the "ERROR" message box; `error_messages()` reads the texts the game also
 writes to stderr. `cpu_seconds()` is the CPU time the game has used so far.
 """
@@ -146,13 +148,13 @@ class Window:
 class Xvfb:
     """A virtual X server on a display number it picks itself, gone again on stop()."""
 
-    def __init__(self, screen="1280x1024x24"):
+    def __init__(self, screen="1280x1024x24", options=()):
         self.screen = screen
         self.width, self.height = (int(v) for v in screen.split("x")[:2])
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp",
-             "-noreset", "+extension", "GLX"],
+             "-noreset", "+extension", "GLX", *options],
             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True, preexec_fn=_die_with_harness)
         os.close(write_end)
@@ -331,13 +333,16 @@ class Game:
                 and (width is None or w.width == width) and (height is None or w.height == height)]
 
     def wait_window(self, timeout=30, **match):
+        """The first matching window once it is mapped and keeps its place for one poll."""
         deadline = time.monotonic() + timeout
+        seen = None
         while time.monotonic() < deadline:
             found = self.find_windows(**match)
             if found:
-                time.sleep(0.3)  # let it finish mapping and drawing
-                found = self.find_windows(**match) or found
-                return found[0]
+                place = (found[0].id, found[0].x, found[0].y, found[0].width, found[0].height)
+                if place == seen:
+                    return found[0]
+                seen = place
             if self.process is not None and self.process.poll() is not None:
                 raise TestFailure("the game exited (%s) while waiting for %r; log:\n%s"
                                   % (self.process.returncode, match, self.log()))
@@ -403,6 +408,17 @@ class Game:
 
     # --- pictures --------------------------------------------------------------------------
 
+    def settled_screenshot(self, window=None, name=None, timeout=30):
+        """A screenshot once two in a row agree: a window may still be drawing when it maps."""
+        deadline = time.monotonic() + timeout
+        last = self.screenshot(window, name)
+        while time.monotonic() < deadline:
+            shot = self.screenshot(window, name)
+            if shot.data == last.data:
+                return shot
+            last = shot
+        raise TestFailure("the picture of %r did not settle within %s s" % (window, timeout))
+
     def screenshot(self, window=None, name=None):
         self._shots += 1
         path = os.path.join(self.folder, name or "shot%02d.png" % self._shots)
@@ -412,12 +428,23 @@ class Game:
         return Image(path)
 
 
+def wait_for(condition, timeout, what):
+    """Polls `condition` until it holds; fails with "<what> within <timeout> s" otherwise."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if condition():
+            return
+        time.sleep(0.1)
+    raise TestFailure("%s within %s s" % (what, timeout))
+
+
 def _alarm(signum, frame):
     raise CaseTimeout()
 
 
-def run(cases, screen="1280x1024x24", timeout=120):
-    """Runs each case(game) in a fresh game folder on one Xvfb; exits 1 when any fails."""
+def run(cases, screen="1280x1024x24", timeout=120, xvfb_options=()):
+    """Runs each case(game) in a fresh game folder on one Xvfb (started with the extra command
+    line `xvfb_options`); exits 1 when any fails."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True, help="build folder with trundlebay and media/")
     parser.add_argument("--keep", action="store_true", help="keep every case's folder")
@@ -427,7 +454,7 @@ def run(cases, screen="1280x1024x24", timeout=120):
         sys.exit(1)
 
     failures = 0
-    xvfb = Xvfb(screen)
+    xvfb = Xvfb(screen, xvfb_options)
     signal.signal(signal.SIGALRM, _alarm)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:

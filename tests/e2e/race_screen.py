@@ -48,7 +48,7 @@ def is_gauge_background(p):
     return p[0] < 90 and p[1] > 150 and p[2] > 150  # the complement of red
 
 
-def watch_lights(game, window, seconds=12):
+def watch_lights(game, window, seconds=30):
     """The order in which the lights came on while watching; ends once the race is on."""
     seen = []
     deadline = time.monotonic() + seconds

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""trundlebay-tool sound: the JSON and exit codes, and the samples it dumps, which must be what
-ffmpeg decodes from the same ADPCM and 8-bit files."""
+"""trundlebay-tool sound: the JSON and exit codes, the samples it dumps, which must be what
+ffmpeg decodes from the same ADPCM and 8-bit files, and what it says of formats the game plays
+differently or not at all."""
 import argparse
 import json
 import os
@@ -53,12 +54,39 @@ def main():
             expected = ffmpeg_samples(path)
             with open(raw, "rb") as f:
                 dumped = f.read()
-            expect(code == 0 and result == {"code": 0, "length": len(expected) // 2},
+            expect(code == 0 and (result["code"], result["length"]) == (0, len(expected) // 2),
                    "%s: channel 0 with ffmpeg's sample count (%s)" % (name, result))
             expect(dumped == expected, "%s: the dumped samples are ffmpeg's" % name)
 
+        # sox options, then: the loader's code, the file's channels and rate, the warnings
+        # (words of each) and the words of the error.
+        formats = [
+            (["-c", "1", "-b", "16"], 0, 1, 11025, [], None),
+            (["-r", "22050", "-c", "2", "-b", "16"], 0, 2, 22050, ["2 channels", "22050 Hz"],
+             None),
+            (["-c", "1", "-e", "ima-adpcm"], -4, 1, 11025, [], "not IMA ADPCM"),
+            (["-c", "1", "-e", "floating-point", "-b", "32"], -4, 1, 11025, [], "IEEE float"),
+            (["-c", "1", "-e", "mu-law"], -4, 1, 11025, [], "mu-law"),
+            (["-c", "1", "-b", "24"], -4, 1, 11025, [], "extensible (PCM inside) kind"),
+        ]
+        for options, code_wanted, channels, rate, warnings, error in formats:
+            path = os.path.join(folder, "-".join(options) + ".wav")
+            run("sox", "-V1", source, *options, path)
+            code, result, stderr = sound(tool, path)
+            own = result.get("file", {})
+            got = (result["code"], own.get("channels"), own.get("sampleRate"))
+            said = " ".join(result["warnings"])
+            expect(got == (code_wanted, channels, rate) and len(result["warnings"]) == len(warnings)
+                   and all(w in said for w in warnings)
+                   and (error is None or error in result.get("error", "") and error in stderr),
+                   "%s: %s %s %s" % (options, got, result["warnings"], result.get("error")))
+            if code_wanted == 0:
+                seconds = result["game"]["seconds"] / own["seconds"]
+                expect(abs(seconds - channels * rate / 11025) < 0.01,
+                       "%s: the game plays it %.2f times as long" % (options, seconds))
+
         code, result, stderr = sound(tool, os.path.join(folder, "absent.wav"))
-        expect(code == 1 and result == {"code": -1, "length": 0}, "absent file: code -1")
+        expect(code == 1 and (result["code"], result["length"]) == (-1, 0), "absent file: code -1")
         expect("Could not open file:" in stderr and "absent.wav" in stderr,
                "absent file: the message names it")
         broken = os.path.join(folder, "broken.wav")

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The installed game: `cmake --install` into a temporary prefix lays out the program beside its
-media, links in bin/, a valid desktop entry and the icon; the installed game starts from its
-link, races and quits, and a player who cannot write the media folder finds their choices
-saved in their own config folder."""
+media, links in bin/ (games/ under /usr), a valid desktop entry and the icon; the installed game
+starts from its link, races and quits, and a player who cannot write the media folder finds
+their choices saved in their own config folder."""
 import glob
 import os
 import stat
@@ -31,9 +31,9 @@ def desktop_entry(path):
         return dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
 
 
-def check_programs(prefix):
+def check_programs(prefix, links="bin"):
     for name in ("trundlebay", "trundlebay-tool"):
-        link = os.path.join(prefix, "bin", name)
+        link = os.path.join(prefix, links, name)
         program = os.path.join(prefix, "lib", "trundlebay", name)
         check(os.path.islink(link) and not os.path.isabs(os.readlink(link)),
               "%s is not a relative link" % link)
@@ -50,6 +50,10 @@ def check_media(game, prefix):
           % (sorted(built - installed), sorted(installed - built)))
     check(any(n.startswith("map") for n in installed) and "splash.jpg" in installed,
           "no track map or splash picture installed")
+    check({"trackTemplate.bmp", "trackPalette.gpl"} <= installed, "no map kit installed")
+    docs = os.path.join(prefix, "share", "doc", "trundlebay")
+    check(all(os.path.isfile(os.path.join(docs, n)) for n in ("maps.md", "media.md")),
+          "the modders' guides are not installed")
 
 
 def check_icons(prefix):
@@ -78,9 +82,9 @@ def check_desktop_entry(prefix, expected_exec):
     check(icon and len(themed) == len(ICON_SIZES), "Icon %r finds %r" % (icon, themed))
 
 
-def as_player(game, prefix):
+def as_player(game, prefix, links="bin"):
     """The way a player runs a system-wide install: the media folder is not theirs to write."""
-    program = os.path.join(prefix, "bin", "trundlebay")
+    program = os.path.join(prefix, links, "trundlebay")
     config = os.path.join(game.folder, "config")
     os.makedirs(config)
     if os.geteuid() != 0:
@@ -103,16 +107,23 @@ def installed_game_races_and_saves_in_the_config_folder(game):
     check_media(game, prefix)
     check_icons(prefix)
     check_desktop_entry(prefix, os.path.join(prefix, "bin", "trundlebay"))
+    play_as_player(game, prefix)
 
-    game.binary, config = as_player(game, prefix)
+
+def play_as_player(game, prefix, links="bin"):
+    """Launcher, Start, a frame and Q, then the choices are in the player's config folder."""
+    game.binary, config = as_player(game, prefix, links)
     game.launch(env={"XDG_CONFIG_HOME": config, "HOME": config})
     launcher = game.wait_window(name="Trundlebay", cls="Options")
     game.click(launcher, *harness.START_BUTTON)
     window = game.wait_window(cls="OpenGLWin")
-    frame = game.screenshot(window)
-    samples = {frame.pixel(x, y) for x in range(10, window.width, 40)
-               for y in range(10, window.height, 40)}
-    check(len(samples) > 8, "the installed game shows no scene")
+
+    def scene_shown():
+        frame = game.screenshot(window)
+        return len({frame.pixel(x, y) for x in range(10, window.width, 40)
+                    for y in range(10, window.height, 40)}) > 8
+
+    harness.wait_for(scene_shown, 60, "the installed game shows no scene")
     check(not game.error_messages(), "the installed game reported %r" % game.error_messages())
     game.key("q", window)
     check(game.wait_exit() == 0, "Q should end the installed game with exit code 0")
@@ -127,11 +138,12 @@ def installed_game_races_and_saves_in_the_config_folder(game):
 
 
 def staged_install_names_the_final_prefix(game):
+    """Under /usr the programs go to games/, as Debian keeps a game's programs."""
     stage = os.path.join(game.folder, "stage")
     install(game, "/usr", destdir=stage)
     staged = os.path.join(stage, "usr")
-    check_programs(staged)
-    check_desktop_entry(staged, "/usr/bin/trundlebay")
+    check_programs(staged, links="games")
+    check_desktop_entry(staged, "/usr/games/trundlebay")
 
 
 if __name__ == "__main__":

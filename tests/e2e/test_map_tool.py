@@ -1,7 +1,9 @@
-"""trundlebay-tool map on small hand-drawn maps and on every map the media generator makes.
+"""trundlebay-tool map and check on small hand-drawn maps, each breaking one rule, and on every
+map the media generator makes.
 
 Maps are drawn as text, one character per cell; the first row of the bitmap is written as the
-palette (entry x in its own colour), the text rows follow it.
+palette (entry x in its own colour), the text rows follow it. '?' is a colour missing from the
+palette, '!' the colour of palette pixel 12, which means nothing.
 """
 import argparse
 import glob
@@ -13,11 +15,11 @@ import sys
 import tempfile
 
 SYMBOLS = {'.': 0, 'r': 1, 'v': 2, 'A': 3, '|': 4, '-': 4, '+': 5, 'T': 6, 'J': 7,
-           'S': 8, 'W': 9, 'K': 10, 'C': 11}
+           'S': 8, 'W': 9, 'K': 10, 'C': 11, '!': 12, '?': -1}
 
 
 def palette_colour(code):
-    return (code << 16) | ((code * 7 & 0xff) << 8) | 0x40
+    return 0x123456 if code < 0 else (code << 16) | ((code * 7 & 0xff) << 8) | 0x40
 
 
 def write_bmp(path, width, height, pixels):
@@ -57,7 +59,7 @@ GOOD = [
     'rr|rrrrr+----+rr',
     'rr|rrrrrrrrrr|rr',
     'rr|rrrrrrrrrrJrr',
-    'rr|rrSrrrWrrr|rr',
+    'rS|rrrrrrWrrr|rr',
     'rr|rrrrKrrrrr|rr',
     'rr+----------+rr',
     'rrrrrrrrrCrrrrrr',
@@ -65,9 +67,9 @@ GOOD = [
 ]
 
 
-def run_tool(build, *args):
+def run_tool(build, *args, command='map'):
     tool = os.path.join(build, 'trundlebay-tool')
-    result = subprocess.run([tool, 'map', *args], capture_output=True, text=True, timeout=60)
+    result = subprocess.run([tool, command, *args], capture_output=True, text=True, timeout=120)
     report = None
     if result.stdout.strip():
         report = json.loads(result.stdout)
@@ -93,8 +95,9 @@ def good_map(build, folder):
     png = os.path.join(folder, 'good.png')
     code, report, stderr = run_tool(build, path, '--png', png)
     check(code == 0, f'good map exits 0 (got {code}, {stderr.strip()}, {report and report["problems"]})')
-    check(report['ok'] is True, 'good map builds')
-    check(report['problems'] == [], f'good map has no problems: {report["problems"]}')
+    check(report['ok'] is True and report['builds'] is True, 'good map builds')
+    check(report['problems'] == [] and report['findings'] == [],
+          f'good map has no problems: {report["problems"]}')
     check((report['width'], report['height']) == (16, 16), 'good map size')
     check(report['startPoint'] == world(2, 6), f'start point {report["startPoint"]}')
     order = [(2, 13), (13, 13), (13, 8), (8, 8), (8, 2), (2, 2)]
@@ -109,64 +112,123 @@ def good_map(build, folder):
     check(os.path.getsize(png) > 0, 'picture written')
     size = subprocess.run(['identify', '-format', '%w %h', png], capture_output=True,
                           text=True, timeout=30).stdout.split()
-    check(size == ['384', '384'], f'picture is 16 x 16 cells of 24 pixels: {size}')
+    check(size == ['634', '384'], f'picture is 16 x 16 cells of 24 pixels and a legend: {size}')
+    # The tiles are drawn as placed: the arm of the straight at (2, 3) reaches its cell's top
+    # edge in the road colour, and the cell's own colour shows beside it.
+    pixels = subprocess.run(['convert', png, '-format', '%[hex:p{56,73}] %[hex:p{50,80}]', 'info:'],
+                            capture_output=True, text=True, timeout=30).stdout.split()
+    arm = [int(pixels[0][i:i + 2], 16) for i in (0, 2, 4)] if pixels else [255]
+    check(max(arm) < 0x40 and pixels[1:] == ['%06X' % palette_colour(4)],
+          f"straight drawn along z over the map's own colour: {pixels}")
 
 
-def broken_maps(build, folder):
-    # No arch.
-    rows = [row.replace('A', '|') for row in GOOD]
-    write_map(os.path.join(folder, 'noarch.bmp'), rows)
-    code, report, _ = run_tool(build, os.path.join(folder, 'noarch.bmp'))
-    check(code == 1 and not report['ok'], 'a map without an arch fails')
-    check(any('start arch' in p for p in report['problems']), f'arch missing: {report["problems"]}')
-
-    # The road is broken: the walk runs into open ground and off the map.
+def edited(changes):
     rows = list(GOOD)
-    rows[11] = 'rr.rrrrrrrrrr|rr'
-    rows[12] = 'rr.----------+rr'
-    rows[13] = 'rr.rrrrrrrrCrrrr'
-    rows[14] = 'rr.rrrrrrrrrrrrr'
-    write_map(os.path.join(folder, 'open.bmp'), rows)
-    code, report, _ = run_tool(build, os.path.join(folder, 'open.bmp'))
-    check(code == 1 and not report['ok'], 'an open road fails')
-    check(any('does not lead back' in p for p in report['problems']),
-          f'walk does not close: {report["problems"]}')
+    for row, text in changes.items():
+        rows[row - 1] = text
+    return rows
 
-    # A ramp across a road along x, the arch next to the centre, a stray corner.
-    rows = list(GOOD)
-    rows[11] = 'rr|rrrrKrr+rr|rr'
-    rows[12] = 'rr+---J------+rr'
-    rows[5] = 'rr|rrrrr|rrrrrrr'
-    rows[8] = 'rr|rrrrrA----+rr'
-    rows[7] = 'rr|rrrrr|rrrrrrr'
-    rows[6] = 'rr|rrrrr|rrrrrrr'
-    write_map(os.path.join(folder, 'ramp.bmp'), rows)
-    code, report, _ = run_tool(build, os.path.join(folder, 'ramp.bmp'))
-    problems = ' '.join(report['problems'])
-    check(code == 1, 'problem map exits 1')
-    check('side-on' in problems and 'column 6, row 13' in problems, f'ramp along x: {problems}')
-    check('laps count at the start' in problems, f'start too near the centre: {problems}')
 
-    # Nothing near the centre: a small loop in a corner of a big map.
+def far_map():
     rows = ['r' * 24 for _ in range(23)]
     rows[1] = 'r+--+' + 'r' * 19
     rows[2] = 'rA' + 'r' * 2 + '|' + 'r' * 19
     rows[3] = 'r+--+' + 'r' * 19
-    write_map(os.path.join(folder, 'far.bmp'), rows)
-    code, report, _ = run_tool(build, os.path.join(folder, 'far.bmp'))
-    check(report['ok'] is True, 'the corner loop itself builds')
-    check(code == 1 and any('no lap ever counts' in p for p in report['problems']),
-          f'checkpoint out of reach: {report["problems"]}')
+    return rows
 
-    # Not a bitmap, and a usage mistake.
-    junk = os.path.join(folder, 'junk.bmp')
-    with open(junk, 'wb') as f:
-        f.write(b'BM' + bytes(10))
-    code, report, stderr = run_tool(build, junk)
-    check(code == 1 and report['ok'] is False and report['width'] == 0, 'junk is no map')
-    check('cannot be read' in stderr, 'junk is reported on stderr')
+
+# Each map breaks one rule: (name, rows, check, cell or None, words of the finding). Rows are
+# numbered as in the bitmap (the palette is row 0).
+BROKEN = [
+    ('noarch', [r.replace('A', '|') for r in GOOD], 'arch', None, 'no start arch'),
+    ('open', edited({12: 'rr.rrrrrrrrrr|rr', 13: 'rr.----------+rr', 14: 'rr.rrrrrrrrCrrrr',
+                     15: 'rr.rrrrrrrrrrrrr'}), 'walk', None, 'does not lead back'),
+    ('cut', edited({9: 'rr.rrrrrrrrrr|rr'}), 'walk', (2, 9), 'leaves the road at column 2, row 9'),
+    ('zopen', edited({4: 'r.|rrrrr|rrrrrrr'}), 'join', (2, 4), 'facing away'),
+    ('corner', edited({5: 'rr+rrrrr|rrrrrrr'}), 'join', (2, 5), 'facing away'),
+    ('archcorner', edited({5: 'rr+rrrrr|rrrrrrr'}), 'arch', (2, 6), 'corner right beside it'),
+    ('tstem', edited({12: 'rr|rrrrKrrr--Trr'}), 'join', (13, 12), 'T tile at column 13'),
+    ('touch', edited({3: 'rr||rrrr|rrrrrrr'}), 'join', (2, 3), 'facing away'),
+    ('beside', edited({3: 'rr|--rrr|rrrrrrr'}), 'join', (3, 2), 'without joining'),
+    ('border', edited({15: 'rrrrr|rrrrrrrrrr'}), 'border', (5, 15), 'border'),
+    ('stray', edited({7: 'rr?rrrrr|rrrrrrr'}), 'palette', (2, 7), '1 pixel has a colour that is not'),
+    ('unused', edited({14: 'rrrrrrrrrC!rrrrr'}), 'palette', (10, 14), 'means nothing'),
+    ('zone', edited({10: 'rr|rrrrrrrrrrJCr'}), 'zone', (14, 10), 'jump zone'),
+    ('nostore', [r.replace('S', 'r') for r in GOOD], 'store', None, 'no store'),
+    ('twostores', edited({4: 'rS|rrrrr|rrrrrrr'}), 'store', (1, 11), '2 store cells'),
+    ('storeside', edited({11: 'rr|Srrrrrrrrr|rr'}), 'store', (3, 11), 'faces +x'),
+    ('wall', edited({4: 'rW|rrrrr|rrrrrrr'}), 'wall', (1, 4), 'runs along x into the road'),
+    ('ramp', edited({13: 'rr+---J------+rr'}), 'ramp', (6, 13), 'side-on'),
+    ('near', edited({6: 'rr|rrrrr|rrrrrrr', 8: 'rr|rrrrr|rrrrrrr', 9: 'rr|rrrrrA----+rr'}), 'lap',
+     None, 'laps count at the start'),
+    ('far', far_map(), 'lap', None, 'no lap ever counts'),
+]
+
+
+def broken_maps(build, folder):
+    for name, rows, rule, cell, words in BROKEN:
+        path = os.path.join(folder, f'map{name}.bmp')
+        write_map(path, rows)
+        code, report, stderr = run_tool(build, path)
+        found = [f for f in report['findings'] if f['check'] == rule and words in f['text'] and
+                 (cell is None or (f['column'], f['row']) == cell)]
+        check(code == 1 and report['ok'] is False and found,
+              f'{name}: exit {code}, ok {report["ok"]}, wanted {rule} at {cell} "{words}", got '
+              f'{[(f["check"], f["column"], f["row"], f["text"][:70]) for f in report["findings"]]}')
+        check(report['problems'] == [f['text'] for f in report['findings']],
+              f'{name}: problems repeat the findings')
+
+    # A picture that is not a lossless bitmap: a JPEG named .bmp, and a JPEG saved back as BMP.
+    good = os.path.join(folder, 'mapgood.bmp')
+    jpeg = os.path.join(folder, 'mapjpeg.bmp')
+    subprocess.run(['convert', good, '-quality', '90', 'jpg:' + jpeg], check=True, timeout=30)
+    code, report, stderr = run_tool(build, jpeg)
+    check(code == 1 and report['width'] == 0 and 'cannot be read' in stderr and
+          any(f['check'] == 'file' and 'a JPEG picture' in f['text'] for f in report['findings']),
+          f'JPEG named .bmp: {report["findings"]}')
+    lossy = os.path.join(folder, 'maplossy.bmp')
+    subprocess.run(['convert', jpeg, 'bmp3:' + lossy], check=True, timeout=30)
+    code, report, _ = run_tool(build, lossy)
+    check(code == 1 and report['offPaletteCount'] > 100 and
+          any('saved as JPEG' in f['text'] for f in report['findings']),
+          f'JPEG saved back as BMP: {report["offPaletteCount"]} {report["findings"][:2]}')
+
     code, _, stderr = run_tool(build)
     check(code == 2 and 'usage' in stderr, 'usage without a file')
+
+
+def slow_map():
+    """A staircase of 80 corners: a closed, well-drawn road that takes far too long to race."""
+    steps = 40
+    w, h = steps + 14, steps + 9
+    grid = [['r'] * w for _ in range(h)]
+    path = [(2, y) for y in range(h - 3, 0, -1)] + [(3, 1), (4, 1)]
+    x, y = 5, 1
+    for _ in range(steps):
+        path += [(x, y), (x, y + 1)]
+        x, y = x + 1, y + 1
+    path += [(x, y), (x + 1, y)] + [(x + 2, r) for r in range(y, h - 2)]
+    path += [(c, h - 2) for c in range(x + 2, 1, -1)]
+    for i, (c, r) in enumerate(path):
+        before, after = path[i - 1], path[(i + 1) % len(path)]
+        grid[r][c] = '+' if before[0] != after[0] and before[1] != after[1] else '|'
+    grid[h // 2][2] = 'A'
+    grid[h // 3][1] = 'S'
+    return [''.join(row) for row in grid[1:]]
+
+
+def check_command(build, folder):
+    slow = os.path.join(folder, 'mapslow.bmp')
+    write_map(slow, slow_map())
+    code, report, _ = run_tool(build, slow)
+    check(code == 0, f'the staircase map is drawn right: {report["findings"]}')
+    code, report, stderr = run_tool(build, slow, '--seeds', '2', command='check')
+    check(code == 1 and report['goodToRace'] is False and report['slowestFinish'] > 300 and
+          any('over 300 s' in r for r in report['reasons']) and 'not good to race' in stderr,
+          f'slow map is not good to race: {stderr.strip()}')
+    code, report, stderr = run_tool(build, os.path.join(folder, 'mapcut.bmp'), command='check')
+    check(code == 1 and report['goodToRace'] is False and report['mapCheck']['ok'] is False,
+          f'a map with a problem is not good to race: {stderr.strip()}')
 
 
 def generated_maps(build):
@@ -174,11 +236,13 @@ def generated_maps(build):
     if not maps:
         print('note: no generated maps in', os.path.join(build, 'media'))
         return
-    for path in maps:
-        code, report, stderr = run_tool(build, path)
-        check(code == 0 and report['ok'] and report['problems'] == [],
-              f'{os.path.basename(path)}: ok {report and report["ok"]}, '
-              f'problems {report and report["problems"]} {stderr.strip()}')
+    template = os.path.join(build, 'media', 'trackTemplate.bmp')
+    for path in maps + [template]:
+        code, report, stderr = run_tool(build, path, command='check')
+        check(code == 0 and report['goodToRace'] and report['racesWon'] == 20 and
+              report['slowestFinish'] <= 300 and stderr.startswith(os.path.basename(path)),
+              f'{os.path.basename(path)}: {stderr.strip()} '
+              f'{report and report["mapCheck"]["problems"]}')
 
 
 def main():
@@ -188,6 +252,7 @@ def main():
     with tempfile.TemporaryDirectory() as folder:
         good_map(build, folder)
         broken_maps(build, folder)
+        check_command(build, folder)
     generated_maps(build)
     if failures:
         print(f'{len(failures)} check(s) failed')

@@ -126,6 +126,66 @@ def check_model_command(tool, folder, checks):
     checks.expect(code == 1 and result["errors"][0]["message"] == "Could not open file:", "absent")
     checks.expect(result["errors"][0]["subject"] == os.path.join(folder, "absent.a3f"), "full path")
 
+    path = os.path.join(folder, "badnumber.a3f")
+    with open(path, "w") as f:
+        f.write("A3F\nVERTICES { POSITION_TEXCOORDS 1\n0 0 0 0 0\n}\nFACES { 1\n0 0 }\n")
+    code, result, stderr = run_model(tool, path)
+    checks.expect(result["errors"][0].get("line") == 6 and "line 6" in stderr,
+                  "the error names its line: %s" % result["errors"])
+
+
+# What the game accepts but draws other than a modeller expects: (name, the file's text after
+# "A3F", the line and words of the one warning wanted).
+TRIANGLE_BODY = TRIANGLE.split("\n", 1)[1]
+WARNINGS = [
+    ("alpha", TRIANGLE_BODY.replace("GREEN_MASK", "SHINY"), 13, 'ALPHA word "SHINY"'),
+    ("materials", TRIANGLE_BODY.replace("MATERIALS { 1", "MATERIALS { 2\n  { NAME two }"), 11,
+     "More than one material"),
+    ("quad", TRIANGLE_BODY.replace("0 1 2 0", "0 1 2 2 0"), 9, "a quad"),
+    ("degenerate", TRIANGLE_BODY.replace("0 1 2 0", "0 1 1 0"), 9, "names a vertex twice"),
+    ("section", TRIANGLE_BODY + "COLOURS { red }\n", 15, 'Unknown section "COLOURS"'),
+    ("version", TRIANGLE_BODY.replace("1.0", "2.0"), 2, "Version 2:"),
+]
+
+
+def check_model_warnings(tool, folder, checks):
+    for name, body, line, words in WARNINGS:
+        path = os.path.join(folder, name + ".a3f")
+        with open(path, "w") as f:
+            f.write("A3F\n" + body)
+        code, result, stderr = run_model(tool, path)
+        got = [(w["line"], w["text"]) for w in result["warnings"]]
+        checks.expect(code == 0 and len(got) == 1 and got[0][0] == line and words in got[0][1]
+                      and "line %d: warning" % line in stderr, "%s: warnings %s" % (name, got))
+    path = os.path.join(folder, "tri.a3f")
+    code, result, _ = run_model(tool, path)
+    checks.expect(result["warnings"] == [], "a clean model has no warning")
+
+
+def check_textures(tool, folder, checks):
+    write_bmp(os.path.join(folder, "skin.bmp"), 6, 4, lambda x, y: (200, 10, 10))
+    subprocess.run(["convert", "-size", "8x8", "xc:red", os.path.join(folder, "paint.png")],
+                   check=True, timeout=30)
+    subprocess.run(["cp", os.path.join(folder, "paint.png"), os.path.join(folder, "png.jpg")],
+                   check=True, timeout=30)
+    subprocess.run(["convert", "-size", "8x8", "xc:red", "-colorspace", "CMYK",
+                    os.path.join(folder, "cmyk.jpg")], check=True, timeout=30)
+    subprocess.run(["convert", "-size", "8x8", "xc:red", os.path.join(folder, "long.jpeg")],
+                   check=True, timeout=30)
+    cases = [("skin.bmp", None), ("none.jpg", "no such file"), ("paint.png", "end in .jpg or .bmp"),
+             ("png.jpg", "not a JPEG"), ("cmyk.jpg", "CMYK"), ("long.jpeg", "end in .jpg or .bmp")]
+    for texture, reason in cases:
+        path = os.path.join(folder, "textured.a3f")
+        with open(path, "w") as f:
+            f.write(TRIANGLE.replace("skin.bmp", texture))
+        code, result, stderr = run_model(tool, path)
+        seen = result["texture"]
+        wanted = (seen.get("loads") is True and (seen["width"], seen["height"]) == (6, 4)
+                  if reason is None else seen.get("loads") is False and reason in seen["error"]
+                  and reason in stderr)
+        checks.expect(code == 0 and seen["file"] == texture and wanted,
+                      "texture %s: %s" % (texture, seen))
+
 
 def colours_of(png):
     out = subprocess.run(["convert", png, "-depth", "8", "txt:-"], capture_output=True,
@@ -172,6 +232,8 @@ def main():
     checks = Checks()
     with tempfile.TemporaryDirectory() as folder:
         check_model_command(tool, folder, checks)
+        check_model_warnings(tool, folder, checks)
+        check_textures(tool, folder, checks)
         check_view_command(tool, folder, checks)
     print("failures:", checks.failures)
     return 1 if checks.failures else 0

@@ -5,6 +5,7 @@ import signal
 import time
 
 import harness
+import race_screen as rs
 from harness import check
 
 from test_launcher import ini_values, start_from_launcher
@@ -52,7 +53,7 @@ def main_loop_sleeps_between_frames(game):
     game.remove_ini()
     game.launch()
     window = start_from_launcher(game)
-    time.sleep(1)
+    rs.wait_for_countdown(game, window)  # the level is loaded
     before, started = game.cpu_seconds(), time.monotonic()
     for i in range(40):  # events keep arriving as they would while a player steers
         game.move_mouse(window, 100 + i * 10, 200)

@@ -1,6 +1,13 @@
 #include "race/headless_race.h"
 
+#include "race/game_update.h"
 #include "race_fixture.h"
+#include "shell/frame_clock.h"
+#include "shell/media_paths.h"
+#include "shell/random.h"
+
+#include <cmath>
+#include <filesystem>
 
 #include <functional>
 #include <limits>
@@ -45,6 +52,40 @@ TEST_F(HeadlessRaceTest, NamesTheFirstNonFiniteFieldOfVehiclesWheelsAndCamera) {
     vehicleWheel(6, 0).boundsMax.y = NaN;
     vehicles[2].spinRate = Inf;
     EXPECT_EQ(findNonFiniteField()->vehicle, 2) << "vehicles are searched in index order";
+}
+
+// Twenty seconds stopped mid-race, then a frame through the real frame clock: the race takes one
+// short step and every jeepney is still over the track, near the ground.
+TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrack) {
+    const std::string media = TB_BUILD_MEDIA_DIR;
+    if (!std::filesystem::exists(media + "/mapProvince.bmp")) {
+        GTEST_SKIP() << "no generated track map in " << media;
+    }
+    const std::string saved = mediaFolder();
+    setMediaFolder(media);
+    seedRandom(3);
+    std::vector<int> offTrack;
+    {
+        const HeadlessLevel level("mapProvince.bmp", true);
+        app.running = true;
+        runRaceToFinish([&](int frame) {
+            if (frame != 500) { // 10 s into the race, jeepneys at speed and some in the air
+                return;
+            }
+            app.frameClock -= 20.0f;
+            app.frameTime = advanceFrameClock();
+            update();
+            for (int i = 0; i < VehicleCount; ++i) {
+                const Vec3& p = vehicleBody(i).position;
+                if (cellCode(track.grid, worldToCell(p.x, p.z)) < 0 || std::fabs(p.y) > 20.0f) {
+                    offTrack.push_back(i);
+                }
+            }
+        });
+        app.running = false;
+    }
+    setMediaFolder(saved);
+    EXPECT_EQ(offTrack, std::vector<int>{});
 }
 
 } // namespace

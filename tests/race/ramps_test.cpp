@@ -67,6 +67,50 @@ TEST_F(RampTest, TheFirstTriangleInFileOrderDecidesWithinTheProbesReach) {
     EXPECT_EQ(surfaceUnder(16.0f, -8.0f), 0.0f);
 }
 
+TEST_F(RampTest, ASliverTriangleWhoseSidesCannotBeSolvedIsNoHit) {
+    // Its normal is not zero, but in floats its sides are parallel: the solve gives NaN.
+    const Vec3 v0{0, 0, 0}, v1{1, 0, 0}, v2{2, 0, 1e-4f};
+    for (const float x : {1.5f, 40.0f}) {
+        EXPECT_FALSE(segmentHitsTriangle(v0, v1, v2, {x, -1, 5e-5f}, {x, 1, 5e-5f}).hit)
+            << "x " << x;
+    }
+}
+
+// A hand-drawn map may mark a zone for a ramp it never placed: the zone holds no surface.
+TEST_F(RampTest, AZoneWithoutAPlacedRampLetsAJeepneyAboveTheGroundFly) {
+    makeRampModel({1.0f});
+    race.phase = Racing;
+    setCellAt(0.0f, 0.0f, RampZone + 5);
+    vehicleBody(0).position = {0.0f, 2.0f, 0.0f};
+    vehicles[0].jumpState = Grounded;
+    updateVehicles();
+    EXPECT_EQ(vehicles[0].jumpState, Airborne);
+    EXPECT_GT(vehicleBody(0).position.y, 1.9f);
+}
+
+TEST_F(RampTest, OnlyReversingIsHeldToTheClimbingTilt) {
+    makeRampModel({0.5f});
+    race.phase = Racing;
+    const struct {
+        float pitch, speed, expected;
+    } cases[] = {
+        {0.35f, 20.0f, 0.35f - 0.01f * 0.54f}, // landed nose-down driving forward; 0.9 drag
+        {0.1f, -40.0f, 0.1f + 0.01f * 1.2f},
+        {0.14f, -40.0f, 0.142f},
+        {0.35f, -40.0f, 0.35f}, // reversing steepens nothing
+    };
+    for (const auto& c : cases) {
+        vehicleBody(0).position = {0.0f, 0.5f, 0.0f};
+        vehicleBody(0).rotation = {c.pitch, 0.0f, 0.0f};
+        vehicles[0].jumpState = OnRamp;
+        vehicles[0].throttle = 0.0f;
+        vehicles[0].speed = c.speed;
+        updateVehicles();
+        ASSERT_EQ(vehicles[0].jumpState, OnRamp);
+        EXPECT_NEAR(vehicleBody(0).rotation.pitch, c.expected, 1e-5f) << "from " << c.pitch;
+    }
+}
+
 TEST_F(RampTest, StatesChangeOnlyMoreThanATenthAboveOrBelow) {
     makeRampModel({1.0f});
     ASSERT_EQ(surfaceUnder(0, 0), 1.0f);

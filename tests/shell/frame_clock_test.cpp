@@ -48,6 +48,14 @@ TEST_F(FrameClockTest, RefusesFramesCloserThanThirtyMillisecondsAndKeepsTheOldCl
     EXPECT_NEAR(advanceFrameClock(), 0.031f, 1e-4f);
 }
 
+TEST_F(FrameClockTest, AStallAdvancesTheRaceOneTenthWhileTheClockKeepsRealTime) {
+    at(21000);
+    EXPECT_FLOAT_EQ(advanceFrameClock(), 0.1f);
+    EXPECT_FLOAT_EQ(app.frameClock, 21.0f) << "the race clock counts the stall";
+    at(21090);
+    EXPECT_NEAR(advanceFrameClock(), 0.09f, 1e-4f);
+}
+
 TEST_F(FrameClockTest, NoFrameOnceTheGameHasStoppedRunning) {
     app.running = false;
     at(5000);

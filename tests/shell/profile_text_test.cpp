@@ -62,5 +62,18 @@ TEST(ProfileText, WritesOnlyTheLineItMust) {
     }
 }
 
+TEST(ProfileText, RemovesEveryLineOfTheKeyInItsSectionOnly) {
+    const WriteCase cases[] = {
+        {"[Game]\nTrack=a\nWidth=1\n", "", "[Game]\nWidth=1\n"},
+        {"[game]\r\n track = a\r\nTRACK=b\r\n[Mod]\r\nTrack=c", "", "[game]\r\n[Mod]\r\nTrack=c"},
+        {"[Mod]\nTrack=c\n", "", "[Mod]\nTrack=c\n"},
+    };
+    for (const WriteCase& c : cases) {
+        std::string text = c.before;
+        removeProfileKey(text, "Game", "Track");
+        EXPECT_EQ(text, c.after) << c.before;
+    }
+}
+
 } // namespace
 } // namespace tb

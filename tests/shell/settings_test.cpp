@@ -114,6 +114,18 @@ TEST(SettingsMerge, SmoothFramesIsWrittenOnlyOffItsDefaultOrWhenTheFileHasIt) {
         << "a key the file has follows the value";
 }
 
+TEST(SettingsMerge, TrackIsWrittenOnlyWhileOneIsChosen) {
+    Settings s = windowAt800x600();
+    s.track = "mapFiesta.bmp";
+    const std::string chosen = mergeSettings("[Game]\n\n[Modder]\nTrack=map3.bmp\n", s);
+    EXPECT_EQ(chosen.substr(chosen.find("[Modder]")), "[Modder]\nTrack=map3.bmp\n");
+    EXPECT_EQ(parsed(chosen).track, "mapFiesta.bmp");
+    s.track.clear();
+    const std::string random = mergeSettings(chosen, s);
+    EXPECT_EQ(random, mergeSettings("[Game]\n\n[Modder]\nTrack=map3.bmp\n", s));
+    EXPECT_EQ(parsed(random).track, "");
+}
+
 class SettingsFileTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,12 +76,17 @@ class TrackBuilderTest : public ::testing::Test {
         char pattern[] = "/tmp/trundlebay-maps-XXXXXX";
         folder_ = mkdtemp(pattern);
         setMediaFolder(folder_);
+        const char* dataHome = std::getenv("XDG_DATA_HOME");
+        previousDataHome_ = dataHome ? std::optional<std::string>(dataHome) : std::nullopt;
+        setenv("XDG_DATA_HOME", (folder_ + "/data").c_str(), 1);
         resetTrack();
         resetGameModels();
     }
 
     void TearDown() override {
         setMediaFolder(previousMedia_);
+        previousDataHome_ ? setenv("XDG_DATA_HOME", previousDataHome_->c_str(), 1)
+                          : unsetenv("XDG_DATA_HOME");
         std::filesystem::remove_all(folder_);
         resetTrack();
         resetGameModels();
@@ -110,6 +116,7 @@ class TrackBuilderTest : public ::testing::Test {
 
   private:
     std::string previousMedia_;
+    std::optional<std::string> previousDataHome_;
 };
 
 // A rectangular loop with the arch in its left side, rough ground all round.
@@ -141,6 +148,39 @@ TEST_F(TrackBuilderTest, MapListMatchesAnyCaseInNameOrderAndKeepsSixteen) {
     ASSERT_EQ(maps.size(), 16u);
     EXPECT_EQ(maps.front(), "MAP1.BMP");
     EXPECT_EQ(maps.back(), "map21.bmp");
+}
+
+TEST_F(TrackBuilderTest, PlayersOwnTracksFollowTheMediaFoldersAndAllAreListed) {
+    const std::string own = folder_ + "/data/trundlebay/tracks";
+    std::filesystem::create_directories(own);
+    touch("map_b.bmp");
+    touch("mapA.bmp");
+    for (const char* name : {"MAPA.BMP", "mapZ.bmp", "notes.txt"}) {
+        touch("data/trundlebay/tracks/" + std::string(name));
+    }
+    writeMap("data/trundlebay/tracks/mapC.bmp", LoopMap);
+    std::vector<std::string> names;
+    for (const TrackMapFile& map : listTrackMaps()) {
+        names.push_back(map.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"mapA.bmp", "map_b.bmp", "mapC.bmp", "mapZ.bmp"}));
+
+    const std::optional<std::string> ownMap = trackMapFile("MAPC.BMP");
+    ASSERT_TRUE(ownMap);
+    EXPECT_TRUE(buildTrackFromMap(ownMap->c_str())) << "reached from the media folder";
+    EXPECT_EQ(track.waypointCount, 4);
+    EXPECT_EQ(trackMapFile("mapA.bmp"), "mapA.bmp");
+    EXPECT_FALSE(trackMapFile("mapGone.bmp"));
+    EXPECT_EQ(trackCaption("mapPlaza.bmp"), "Plaza");
+    EXPECT_EQ(trackCaption("MAP_b.BMP"), "_b");
+
+    for (int i = 10; i < 30; ++i) {
+        touch("map" + std::to_string(i) + ".bmp");
+    }
+    EXPECT_EQ(listTrackMaps().size(), 24u) << "every map is offered";
+    const std::vector<std::string> randomChoice = findTrackMaps();
+    ASSERT_EQ(randomChoice.size(), 16u);
+    EXPECT_EQ(randomChoice.back(), "map25.bmp") << "the random choice keeps to the first 16";
 }
 
 TEST_F(TrackBuilderTest, RandomChoiceCoversEveryMapAndNeverRunsPastTheList) {

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
     }
     using namespace tb::media;
     const bool written = writeTextures(folder) && writeModels(folder) && writeTrackMaps(folder) &&
-                         writeSounds(folder) && writeSplash(folder) && writeIcons(folder);
+                         writeMapKit(folder) && writeSounds(folder) && writeSplash(folder) &&
+                         writeIcons(folder);
     // Hand back the font caches, so that sanitizer builds, which run this at build time too,
     // see a program that leaks nothing.
     cairo_debug_reset_static_data();

@@ -17,6 +17,7 @@
 // the bitmap's centre cell, so the road must pass within three cells of it, and the arch
 // must stand well away from it. Keep the store, walls, huts and carabaos out of the 5 x 5 cells
 // round a jump: the jump's zone takes over those cells and the player would drive through them.
+#include "file_output.h"
 #include "image.h"
 #include "image_writers.h"
 #include "media_set.h"
@@ -116,12 +117,12 @@ const TrackMap Fiesta{"mapFiesta.bmp",
                           ",,#,,,,,J,,C,,#,,C,,#,,,,,",
                           ",,#,,,,,#,,,,,J,,,,,A,,C,,",
                           ",S#,,,,,#,,,,,#,,,,,#,,,,,",
-                          ",,T###K,#######,,,,,#,,,,,",
-                          ",,#,,,,,,,,,,,,,,,,,#,K,,,",
+                          "K,T###K,#######,,,,,#,,,,,",
+                          ",,#,,,,,,,,,,,,,,,,,#,,,K,",
                           ",,#,,,,,,,,K,,,,,,,,#,,,,,",
                           ",,J,,C,,,,,,,,,,,C,,J,,,,,",
-                          "K,#,,,,,,,,C,,,,,,,,#,,,,,",
-                          ",,#,,,,,,,,,,,,,,,,,#,K,,,",
+                          ",,#,,,,,,,,C,,,,,,,,#,,,,,",
+                          ",,#,,,,,,,,,,,,,,,,,#,,,K,",
                           ",,###################,,,,,",
                           ",,,,WWW,,,,,WWWW,,,,,,,C,,",
                           ",,,,,,,,,K,,,,,,,,K,,,,,,,",
@@ -165,6 +166,43 @@ const TrackMap Province{"mapProvince.bmp",
                          ",,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,,",
                      }};
 // clang-format on
+
+// Not a track ("map*.bmp" only are raced): the smallest map that shows every code and passes
+// `trundlebay-tool check`, for map authors to copy, rename and redraw.
+const TrackMap Template{"trackTemplate.bmp",
+                        {
+                            ",,,,,WWW,,,,,,",
+                            ",#########,,K,",
+                            ",#,,,,,,,#,,,,",
+                            ",#,,C,,,,#,,,,",
+                            ",#,,,,,,,J,,,,",
+                            "S#,,,,,,,#,,,,",
+                            ",A,,,,,,,#,,,,",
+                            ",#,,,,,,,#,,,,",
+                            ",#,,;;;,,#,,,,",
+                            ",#,,...,,#,,,,",
+                            ",#########,,,,",
+                            ",,,,K,,,,,,C,,",
+                        }};
+
+const char* const CodeNames[CodeCount] = {"open ground", "rough ground",  "very rough ground",
+                                          "start arch",  "straight tile", "corner tile",
+                                          "T tile",      "ramp",          "store",
+                                          "wall",        "hut",           "carabao"};
+
+// The palette for image editors (GIMP's format, which Krita and Inkscape also read).
+std::string gimpPalette() {
+    std::string text = "GIMP Palette\nName: Trundlebay track map\nColumns: 4\n"
+                       "# Entry k is palette pixel k of a map's first row and the colour of "
+                       "code k.\n";
+    for (int code = 0; code < CodeCount; ++code) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%3d %3d %3d\t%d %s\n", Palette[code].r, Palette[code].g,
+                      Palette[code].b, code, CodeNames[code]);
+        text += line;
+    }
+    return text;
+}
 
 bool isRoadLike(char c) {
     return c == '#' || c == 'A' || c == 'J' || c == 'T';
@@ -244,6 +282,11 @@ bool writeTrackMaps(const std::string& folder) {
         }
     }
     return true;
+}
+
+bool writeMapKit(const std::string& folder) {
+    return writeBmp(folder + "/" + Template.file, mapImage(Template)) &&
+           writeWholeFile(folder + "/trackPalette.gpl", gimpPalette());
 }
 
 } // namespace tb::media
