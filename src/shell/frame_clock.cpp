@@ -36,7 +36,7 @@ float advanceFrameClock() {
     }
     app.frameClock = now;
     togglePauseOnKey();
-    return app.paused ? 0.0f : elapsed;
+    return app.paused || app.inBackground ? 0.0f : elapsed;
 }
 
 float tickFrameClock() {

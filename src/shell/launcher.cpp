@@ -3,12 +3,14 @@
 #include "assets/image_decode.h"
 #include "shell/launcher_choices.h"
 #include "shell/settings.h"
+#include "shell/window_icon.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace tb {
 namespace {
@@ -79,13 +81,16 @@ Surface loadSplash() {
     return surface;
 }
 
-gboolean drawSplash(GtkWidget*, cairo_t* cr, gpointer data) {
+gboolean drawSplash(GtkWidget* area, cairo_t* cr, gpointer data) {
     const Launcher& launcher = *static_cast<Launcher*>(data);
     if (launcher.splash) {
         cairo_surface_t* picture = launcher.splash.get();
         cairo_save(cr);
-        cairo_scale(cr, double(LauncherWidth) / cairo_image_surface_get_width(picture),
-                    double(LauncherHeight) / cairo_image_surface_get_height(picture));
+        cairo_scale(cr,
+                    double(gtk_widget_get_allocated_width(area)) /
+                        cairo_image_surface_get_width(picture),
+                    double(gtk_widget_get_allocated_height(area)) /
+                        cairo_image_surface_get_height(picture));
         cairo_set_source_surface(cr, picture, 0, 0);
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
         // Without padding the stretched picture would fade out towards the window's edges.
@@ -96,17 +101,31 @@ gboolean drawSplash(GtkWidget*, cairo_t* cr, gpointer data) {
     return FALSE;
 }
 
-GtkWidget* place(GtkWidget* fixed, GtkWidget* control, const Place& at) {
-    gtk_widget_set_size_request(control, at.width, at.height);
+// A control at least `at` in size; a caption that needs more room (a big desktop font) makes
+// the control bigger rather than being cut.
+GtkWidget* sized(GtkWidget* control, int width, int height) {
+    gtk_widget_set_size_request(control, width, height);
     gtk_style_context_add_class(gtk_widget_get_style_context(control), "launcher-control");
-    gtk_fixed_put(GTK_FIXED(fixed), control, at.x, at.y);
     return control;
 }
 
-GtkWidget* placeCheckBox(GtkWidget* fixed, const char* caption, bool checked, const Place& at) {
+GtkWidget* place(GtkWidget* fixed, GtkWidget* control, const Place& at) {
+    gtk_fixed_put(GTK_FIXED(fixed), sized(control, at.width, at.height), at.x, at.y);
+    return control;
+}
+
+// The top row's controls follow each other, so a control that grew pushes the next one on
+// instead of covering its end.
+GtkWidget* append(GtkWidget* row, GtkWidget* control, int width) {
+    constexpr int RowHeight = 24;
+    gtk_box_pack_start(GTK_BOX(row), sized(control, width, RowHeight), FALSE, FALSE, 0);
+    return control;
+}
+
+GtkWidget* checkBox(const char* caption, bool checked) {
     GtkWidget* box = gtk_check_button_new_with_label(caption);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), checked);
-    return place(fixed, box, at);
+    return box;
 }
 
 bool isChecked(GtkWidget* box) {
@@ -136,14 +155,16 @@ GtkWidget* makeResolutionList(int selected) {
 
 void addControls(Launcher& launcher, GtkWidget* fixed) {
     const LauncherChoices& c = launcher.choices;
-    place(fixed, gtk_label_new("Rez"), {0, 0, 32, 24});
+    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    gtk_fixed_put(GTK_FIXED(fixed), row, 0, 0);
+    append(row, gtk_label_new("Rez"), 32);
     // The list's 100 pixels of height were its drop-down extent; the closed list is one row.
-    launcher.resolution = place(fixed, makeResolutionList(c.resolution), {32, 0, 96, 24});
-    launcher.windowed = placeCheckBox(fixed, "Windowed", c.windowed, {128, 0, 96, 24});
-    launcher.lights = placeCheckBox(fixed, "Lights", c.lights, {224, 0, 96, 24});
-    launcher.music = placeCheckBox(fixed, "Music", c.music, {320, 0, 96, 24});
-    launcher.joystick = placeCheckBox(fixed, "Joystick", c.joystick, {416, 0, 96, 24});
-    launcher.hiQualTex = placeCheckBox(fixed, "HiQTexture", c.hiQualTex, {512, 0, 128, 24});
+    launcher.resolution = append(row, makeResolutionList(c.resolution), 96);
+    launcher.windowed = append(row, checkBox("Windowed", c.windowed), 96);
+    launcher.lights = append(row, checkBox("Lights", c.lights), 96);
+    launcher.music = append(row, checkBox("Music", c.music), 96);
+    launcher.joystick = append(row, checkBox("Joystick", c.joystick), 96);
+    launcher.hiQualTex = append(row, checkBox("HiQTexture", c.hiQualTex), 128);
     GtkWidget* start = place(fixed, gtk_button_new_with_mnemonic("_Start"), {564, 416, 64, 32});
     g_signal_connect(start, "clicked", G_CALLBACK(startClicked), &launcher);
 }
@@ -162,6 +183,10 @@ void buildWindow(Launcher& launcher, const char* caption) {
     gtk_window_set_title(GTK_WINDOW(launcher.window), caption);
     gtk_window_set_resizable(GTK_WINDOW(launcher.window), FALSE);
     gtk_window_set_position(GTK_WINDOW(launcher.window), GTK_WIN_POS_CENTER);
+    const std::string icon = gameIconPath(256);
+    if (!icon.empty()) {
+        gtk_window_set_icon_from_file(GTK_WINDOW(launcher.window), icon.c_str(), nullptr);
+    }
     GtkWidget* fixed = gtk_fixed_new();
     gtk_widget_set_size_request(fixed, LauncherWidth, LauncherHeight);
     g_signal_connect(fixed, "draw", G_CALLBACK(drawSplash), &launcher);
