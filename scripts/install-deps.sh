@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick sox ffmpeg python3 python3-xlib mesa-utils
   valgrind desktop-file-utils
+  openbox weston x11-xkb-utils libdecor-0-plugin-1-cairo
 )
 
 missing=()
