@@ -2,15 +2,18 @@
 
 #include "assets/image_decode.h"
 #include "shell/launcher_choices.h"
+#include "shell/launcher_layout.h"
 #include "shell/settings.h"
 #include "shell/window_icon.h"
 
 #include <gtk/gtk.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tb {
 namespace {
@@ -101,24 +104,10 @@ gboolean drawSplash(GtkWidget* area, cairo_t* cr, gpointer data) {
     return FALSE;
 }
 
-// A control at least `at` in size; a caption that needs more room (a big desktop font) makes
-// the control bigger rather than being cut.
-GtkWidget* sized(GtkWidget* control, int width, int height) {
-    gtk_widget_set_size_request(control, width, height);
-    gtk_style_context_add_class(gtk_widget_get_style_context(control), "launcher-control");
-    return control;
-}
-
 GtkWidget* place(GtkWidget* fixed, GtkWidget* control, const Place& at) {
-    gtk_fixed_put(GTK_FIXED(fixed), sized(control, at.width, at.height), at.x, at.y);
-    return control;
-}
-
-// The top row's controls follow each other, so a control that grew pushes the next one on
-// instead of covering its end.
-GtkWidget* append(GtkWidget* row, GtkWidget* control, int width) {
-    constexpr int RowHeight = 24;
-    gtk_box_pack_start(GTK_BOX(row), sized(control, width, RowHeight), FALSE, FALSE, 0);
+    gtk_widget_set_size_request(control, at.width, at.height);
+    gtk_style_context_add_class(gtk_widget_get_style_context(control), "launcher-control");
+    gtk_fixed_put(GTK_FIXED(fixed), control, at.x, at.y);
     return control;
 }
 
@@ -153,18 +142,42 @@ GtkWidget* makeResolutionList(int selected) {
     return list;
 }
 
+// The top row's own places; captions that need more room (a big desktop font) move the
+// controls rather than being cut or covered by the next control.
+constexpr std::array<RowSlot, 7> RowPlaces{
+    {{0, 32}, {32, 96}, {128, 96}, {224, 96}, {320, 96}, {416, 96}, {512, 128}}};
+constexpr int RowHeight = 24;
+
+void fitTopRow(GtkWidget* fixed, const std::array<GtkWidget*, RowPlaces.size()>& controls) {
+    std::array<int, RowPlaces.size()> needed{};
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        gtk_widget_set_size_request(controls[i], -1, RowHeight);
+        int minimum = 0;
+        gtk_widget_get_preferred_width(controls[i], &minimum, &needed[i]);
+    }
+    const std::vector<RowSlot> row = layOutRow(RowPlaces, needed, LauncherWidth);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        gtk_widget_set_size_request(controls[i], row[i].width, RowHeight);
+        gtk_fixed_move(GTK_FIXED(fixed), controls[i], row[i].x, 0);
+    }
+}
+
 void addControls(Launcher& launcher, GtkWidget* fixed) {
     const LauncherChoices& c = launcher.choices;
-    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-    gtk_fixed_put(GTK_FIXED(fixed), row, 0, 0);
-    append(row, gtk_label_new("Rez"), 32);
+    launcher.resolution = makeResolutionList(c.resolution);
+    launcher.windowed = checkBox("Windowed", c.windowed);
+    launcher.lights = checkBox("Lights", c.lights);
+    launcher.music = checkBox("Music", c.music);
+    launcher.joystick = checkBox("Joystick", c.joystick);
+    launcher.hiQualTex = checkBox("HiQTexture", c.hiQualTex);
     // The list's 100 pixels of height were its drop-down extent; the closed list is one row.
-    launcher.resolution = append(row, makeResolutionList(c.resolution), 96);
-    launcher.windowed = append(row, checkBox("Windowed", c.windowed), 96);
-    launcher.lights = append(row, checkBox("Lights", c.lights), 96);
-    launcher.music = append(row, checkBox("Music", c.music), 96);
-    launcher.joystick = append(row, checkBox("Joystick", c.joystick), 96);
-    launcher.hiQualTex = append(row, checkBox("HiQTexture", c.hiQualTex), 128);
+    const std::array<GtkWidget*, RowPlaces.size()> row{
+        gtk_label_new("Rez"), launcher.resolution, launcher.windowed, launcher.lights,
+        launcher.music,       launcher.joystick,   launcher.hiQualTex};
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        place(fixed, row[i], {RowPlaces[i].x, 0, RowPlaces[i].width, RowHeight});
+    }
+    fitTopRow(fixed, row);
     GtkWidget* start = place(fixed, gtk_button_new_with_mnemonic("_Start"), {564, 416, 64, 32});
     g_signal_connect(start, "clicked", G_CALLBACK(startClicked), &launcher);
 }

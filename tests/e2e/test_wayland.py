@@ -1,0 +1,105 @@
+"""The launcher and the game as native Wayland clients (GTK's and SDL's Wayland back ends) in
+weston, which runs as a window on the virtual X server and passes real X input on to them:
+launcher, Start from the keyboard, racing, P, Q, and the settings saved."""
+
+import os
+import subprocess
+import tempfile
+import time
+
+import harness
+from harness import check
+
+from test_desktops import wait_for
+from test_launcher import ini_values
+
+OUTPUT = (1024, 768)
+
+
+class Weston:
+    """weston with its X11 back end on the harness's X server, gone again on stop()."""
+
+    def __init__(self, game):
+        self.runtime = tempfile.mkdtemp(prefix="tb-wayland-")
+        os.chmod(self.runtime, 0o700)
+        self.socket = "tb-wayland-%d" % os.getpid()
+        self.log = open(os.path.join(game.folder, "weston.log"), "wb")
+        self.process = subprocess.Popen(
+            ["weston", "--backend=x11-backend.so", "--shell=kiosk-shell.so", "--use-pixman",
+             "--socket=" + self.socket, "--width=%d" % OUTPUT[0], "--height=%d" % OUTPUT[1],
+             "--idle-time=0"],
+            env=dict(os.environ, DISPLAY=game.xvfb.name, XDG_RUNTIME_DIR=self.runtime),
+            stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True,
+            preexec_fn=harness._die_with_harness)
+        wait_for(lambda: os.path.exists(os.path.join(self.runtime, self.socket)), 30,
+                 "weston's socket")
+        self.window = game.wait_window(width=OUTPUT[0], height=OUTPUT[1])
+
+    def environment(self):
+        return {"WAYLAND_DISPLAY": self.socket, "XDG_RUNTIME_DIR": self.runtime,
+                "SDL_VIDEODRIVER": "wayland", "GDK_BACKEND": "wayland"}
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.log.close()
+
+
+def output_picture(game, weston):
+    w = weston.window
+    root = game.xvfb.connection.screen().root
+    return root.get_image(w.x, w.y, w.width, w.height, 2, 0xFFFFFFFF).data
+
+
+def changes_within(game, weston, seconds):
+    first = output_picture(game, weston)
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        time.sleep(0.2)
+        if output_picture(game, weston) != first:
+            return True
+    return False
+
+
+def racing(game, weston):
+    """The HUD's gauge, at the output's bottom-left corner: kiosk-shell gives the game window
+    the whole output, and the game draws its picture over all of it."""
+    w = weston.window
+    p = game.xvfb.pixel(w.x + 1, w.y + w.height - 10)
+    return p[0] < 90 and p[1] > 150 and p[2] > 150  # the gauge's complement of red
+
+
+def launcher_start_race_pause_and_quit(game):
+    weston = Weston(game)
+    try:
+        game.remove_ini()
+        game.launch(env=weston.environment())
+        # The splash picture is drawn with controls over it; the output leaves its background.
+        blank = output_picture(game, weston)
+        wait_for(lambda: output_picture(game, weston) != blank, 30, "the launcher")
+        time.sleep(1)
+        check(game.running(), "the launcher ended: " + game.log())
+        game.key("alt+s", weston.window)
+        wait_for(lambda: racing(game, weston), 40, "the race filling the output")
+        check(changes_within(game, weston, 5), "no frames while racing")
+        check(not game.find_windows(cls="OpenGLWin"), "the game window went to X, not Wayland")
+        game.key("p", weston.window)
+        time.sleep(0.5)
+        check(not changes_within(game, weston, 1.5), "P did not pause")
+        game.key("p", weston.window)
+        check(changes_within(game, weston, 5), "P did not resume")
+        game.key("q", weston.window)
+        check(game.wait_exit() == 0, "Q should end the game; log:\n" + game.log())
+        check(ini_values(game.read_ini()).get("UseScreenRes") == "0",
+              "settings not saved:\n" + game.read_ini())
+    finally:
+        weston.stop()
+
+
+if __name__ == "__main__":
+    harness.run([launcher_start_race_pause_and_quit], timeout=180)
