@@ -24,6 +24,7 @@ struct ContextDelete {
 struct Display {
     bool videoStarted = false;
     bool fullScreen = false;
+    bool maximise = false;
     std::unique_ptr<SDL_Window, WindowClose> window;
     std::unique_ptr<void, ContextDelete> context;
 };
@@ -112,8 +113,8 @@ bool enterFullScreen(const FullScreenChoice& choice) {
 }
 
 // The desktop size windowed: the whole window, frame and all, must lie within the screen less
-// its panels. The window manager knows both, so the window asks to be maximised; without a
-// window manager it simply starts at the usable area's size, which has no frame to add.
+// its panels. The window manager knows both, so the window asks to be maximised once shown;
+// without a window manager it simply stays at the usable area's size, with no frame to add.
 bool openDesktopSizedWindow() {
     SDL_Rect usable{};
     if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
@@ -125,7 +126,7 @@ bool openDesktopSizedWindow() {
         return false;
     }
     SDL_SetWindowPosition(display.window.get(), usable.x, usable.y);
-    SDL_MaximizeWindow(display.window.get());
+    display.maximise = true;
     return true;
 }
 
@@ -151,6 +152,11 @@ bool makeContext() {
 void showAndFocus() {
     SDL_Window* window = display.window.get();
     SDL_ShowWindow(window);
+    // Asked only once the window is shown: a Wayland compositor insists that a window
+    // maximised from its first frame already has the size it has not yet been told.
+    if (display.maximise) {
+        SDL_MaximizeWindow(window);
+    }
     SDL_RaiseWindow(window);
     SDL_SetWindowInputFocus(window);
     // The game reads keys, never text; no input method should stand between them.
@@ -239,6 +245,7 @@ void tearDownDisplay() {
     }
     display.window.reset();
     display.fullScreen = false;
+    display.maximise = false;
     drawingArea = DrawingArea{};
     if (display.videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -19,13 +19,13 @@ OUTPUT = (1024, 768)
 class Weston:
     """weston with its X11 back end on the harness's X server, gone again on stop()."""
 
-    def __init__(self, game):
+    def __init__(self, game, shell="kiosk-shell.so"):
         self.runtime = tempfile.mkdtemp(prefix="tb-wayland-")
         os.chmod(self.runtime, 0o700)
         self.socket = "tb-wayland-%d" % os.getpid()
         self.log = open(os.path.join(game.folder, "weston.log"), "wb")
         self.process = subprocess.Popen(
-            ["weston", "--backend=x11-backend.so", "--shell=kiosk-shell.so", "--use-pixman",
+            ["weston", "--backend=x11-backend.so", "--shell=" + shell, "--use-pixman",
              "--socket=" + self.socket, "--width=%d" % OUTPUT[0], "--height=%d" % OUTPUT[1],
              "--idle-time=0"],
             env=dict(os.environ, DISPLAY=game.xvfb.name, XDG_RUNTIME_DIR=self.runtime),
@@ -68,7 +68,8 @@ def changes_within(game, weston, seconds):
 
 def racing(game, weston):
     """The HUD's gauge, at the output's bottom-left corner: kiosk-shell gives the game window
-    the whole output, and the game draws its picture over all of it."""
+    the whole output, desktop-shell all of it below the panel when maximised, and the game
+    draws its picture over all it is given."""
     w = weston.window
     p = game.xvfb.pixel(w.x + 1, w.y + w.height - 10)
     return p[0] < 90 and p[1] > 150 and p[2] > 150  # the gauge's complement of red
@@ -101,5 +102,27 @@ def launcher_start_race_pause_and_quit(game):
         weston.stop()
 
 
+def desktop_size_window_fits_below_the_panel(game):
+    weston = Weston(game, shell="desktop-shell.so")
+    try:
+        game.write_ini("[Game]\nWindowed=1\nUseScreenRes=3\n")
+        game.launch(env=weston.environment())
+        blank = output_picture(game, weston)
+        wait_for(lambda: output_picture(game, weston) != blank, 30, "the launcher")
+        time.sleep(1)
+        game.key("alt+s", weston.window)
+        # Maximised with its decorations below weston's panel, the drawing area reaches the
+        # bottom of the output, where the HUD sits.
+        wait_for(lambda: racing(game, weston), 40, "the HUD at the bottom of the screen")
+        game.key("q", weston.window)
+        check(game.wait_exit() == 0, "Q should end the game; log:\n" + game.log())
+        values = ini_values(game.read_ini())
+        check(int(values["Width"]) == OUTPUT[0] and int(values["Height"]) < OUTPUT[1] - 32,
+              "the window did not leave room for the panel and its frame:\n" + game.read_ini())
+    finally:
+        weston.stop()
+
+
 if __name__ == "__main__":
-    harness.run([launcher_start_race_pause_and_quit], timeout=180)
+    harness.run([launcher_start_race_pause_and_quit, desktop_size_window_fits_below_the_panel],
+                timeout=180)
