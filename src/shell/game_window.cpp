@@ -157,11 +157,9 @@ void showAndFocus() {
     if (display.maximise) {
         SDL_MaximizeWindow(window);
     }
-    SDL_RaiseWindow(window);
-    SDL_SetWindowInputFocus(window);
+    bringGameWindowToFront();
     // The game reads keys, never text; no input method should stand between them.
     SDL_StopTextInput();
-    takePointer();
 }
 
 // Start-up failures show no box; a player who started the game from a terminal sees why.
@@ -209,6 +207,16 @@ bool measureDrawingArea() {
     }
     drawingArea = area;
     return true;
+}
+
+void bringGameWindowToFront() {
+    SDL_Window* window = display.window.get();
+    if (!window) {
+        return;
+    }
+    SDL_RaiseWindow(window);
+    SDL_SetWindowInputFocus(window);
+    takePointer();
 }
 
 void releasePointer() {

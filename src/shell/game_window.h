@@ -21,6 +21,9 @@ extern DrawingArea drawingArea;
 bool createGameWindow();
 // Measures the drawing area again into `drawingArea`; false without a window.
 bool measureDrawingArea();
+// Raises the window and gives it the keyboard focus, as at its opening; the level's error
+// boxes may have taken the focus, and without a window manager nothing gives it back.
+void bringGameWindowToFront();
 // While the game is in the background the pointer is free and visible; back in front it is
 // confined to the window (windowed) or hidden (full screen) again.
 void releasePointer();

@@ -2,6 +2,7 @@
 // player quits.
 #include "race/game_update.h"
 #include "render/scene.h"
+#include "shell/game_window.h"
 #include "shell/main_loop.h"
 #include "shell/startup.h"
 #include "track/level.h"
@@ -33,6 +34,7 @@ int main() {
     if (!tb::loadLevel()) {
         return finish(-1);
     }
+    tb::bringGameWindowToFront();
     tb::runMainLoop(runFrame);
     return finish(0);
 }

@@ -6,7 +6,7 @@ import subprocess
 import time
 
 import harness
-from harness import check
+from harness import Xatom, check
 
 from test_launcher import ini_values, start_from_launcher
 
@@ -88,8 +88,20 @@ def start_race(game, ini):
     return start_from_launcher(game)
 
 
+def has_icon(game, window):
+    conn = game.xvfb.connection
+    target = conn.create_resource_object("window", window.id)
+    icon = target.get_full_property(conn.intern_atom("_NET_WM_ICON"), Xatom.CARDINAL)
+    return icon is not None and len(icon.value) > 2
+
+
 def windowed_desktop_size_fits_within_the_screen(game):
-    start_race(game, "[Game]\nWindowed=1\nUseScreenRes=3\n")
+    game.write_ini("[Game]\nWindowed=1\nUseScreenRes=3\n")
+    game.launch()
+    launcher = game.wait_window(name="Trundlebay", cls="Options")
+    check(has_icon(game, launcher), "the launcher has no icon")
+    game.click(launcher, *harness.START_BUTTON)
+    check(has_icon(game, game.wait_window(cls="OpenGLWin")), "the game window has no icon")
 
     def fitted():
         found = game.find_windows(cls="OpenGLWin")
@@ -101,6 +113,7 @@ def windowed_desktop_size_fits_within_the_screen(game):
 
     wait_for(fitted, 20, "the window, frame and all, within the screen")
     window = game.find_windows(cls="OpenGLWin")[0]
+    print("   desktop size in a window: %r, frame %r" % (window, window.outer))
     check(window.width > 1000 and window.height > 800, "the window is small: %r" % window)
     restart_shows_red_light(game, window)
     game.key("q", window)
@@ -155,6 +168,7 @@ def minimised_full_screen_game_sleeps(game):
     before, started = game.cpu_seconds(), time.monotonic()
     time.sleep(3)
     share = (game.cpu_seconds() - before) / (time.monotonic() - started)
+    print("   minimised: %.1f%% of a core" % (share * 100))
     check(share < 0.1, "minimised, the game used %.0f%% of a core" % (share * 100))
     xdotool(game, "windowactivate", "--sync", window.id)
     game.key("q", window)
