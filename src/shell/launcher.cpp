@@ -8,11 +8,13 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tb {
@@ -47,6 +49,7 @@ struct Launcher {
     GtkWidget* music = nullptr;
     GtkWidget* joystick = nullptr;
     GtkWidget* hiQualTex = nullptr;
+    std::array<GtkWidget*, 7> topRow{}; // left to right, from the "Rez" caption on
     Surface splash;
     LauncherChoices choices;
     bool startPressed = false;
@@ -144,20 +147,25 @@ GtkWidget* makeResolutionList(int selected) {
 
 // The top row's own places; captions that need more room (a big desktop font) move the
 // controls rather than being cut or covered by the next control.
-constexpr std::array<RowSlot, 7> RowPlaces{
+constexpr std::array<RowSlot, std::tuple_size_v<decltype(Launcher::topRow)>> RowPlaces{
     {{0, 32}, {32, 96}, {128, 96}, {224, 96}, {320, 96}, {416, 96}, {512, 128}}};
 constexpr int RowHeight = 24;
 
+// Measured once the controls are in the window, where the desktop's font and scale apply.
 void fitTopRow(GtkWidget* fixed, const std::array<GtkWidget*, RowPlaces.size()>& controls) {
     std::array<int, RowPlaces.size()> needed{};
+    int height = RowHeight;
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        gtk_widget_set_size_request(controls[i], -1, RowHeight);
+        gtk_widget_set_size_request(controls[i], -1, -1);
         int minimum = 0;
+        int natural = 0;
         gtk_widget_get_preferred_width(controls[i], &minimum, &needed[i]);
+        gtk_widget_get_preferred_height(controls[i], &minimum, &natural);
+        height = std::max(height, natural);
     }
     const std::vector<RowSlot> row = layOutRow(RowPlaces, needed, LauncherWidth);
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        gtk_widget_set_size_request(controls[i], row[i].width, RowHeight);
+        gtk_widget_set_size_request(controls[i], row[i].width, height);
         gtk_fixed_move(GTK_FIXED(fixed), controls[i], row[i].x, 0);
     }
 }
@@ -171,13 +179,12 @@ void addControls(Launcher& launcher, GtkWidget* fixed) {
     launcher.joystick = checkBox("Joystick", c.joystick);
     launcher.hiQualTex = checkBox("HiQTexture", c.hiQualTex);
     // The list's 100 pixels of height were its drop-down extent; the closed list is one row.
-    const std::array<GtkWidget*, RowPlaces.size()> row{
-        gtk_label_new("Rez"), launcher.resolution, launcher.windowed, launcher.lights,
-        launcher.music,       launcher.joystick,   launcher.hiQualTex};
-    for (std::size_t i = 0; i < row.size(); ++i) {
-        place(fixed, row[i], {RowPlaces[i].x, 0, RowPlaces[i].width, RowHeight});
+    launcher.topRow = {gtk_label_new("Rez"), launcher.resolution, launcher.windowed,
+                       launcher.lights,      launcher.music,      launcher.joystick,
+                       launcher.hiQualTex};
+    for (std::size_t i = 0; i < RowPlaces.size(); ++i) {
+        place(fixed, launcher.topRow[i], {RowPlaces[i].x, 0, RowPlaces[i].width, RowHeight});
     }
-    fitTopRow(fixed, row);
     GtkWidget* start = place(fixed, gtk_button_new_with_mnemonic("_Start"), {564, 416, 64, 32});
     g_signal_connect(start, "clicked", G_CALLBACK(startClicked), &launcher);
 }
@@ -205,6 +212,9 @@ void buildWindow(Launcher& launcher, const char* caption) {
     g_signal_connect(fixed, "draw", G_CALLBACK(drawSplash), &launcher);
     addControls(launcher, fixed);
     gtk_container_add(GTK_CONTAINER(launcher.window), fixed);
+    // Hidden controls measure nothing.
+    gtk_widget_show_all(fixed);
+    fitTopRow(fixed, launcher.topRow);
     g_signal_connect(launcher.window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
 }
 
