@@ -3,6 +3,8 @@ weston, which runs as a window on the virtual X server and passes real X input o
 launcher, Start from the keyboard, racing, P, Q, and the settings saved."""
 
 import os
+import re
+import shutil
 import subprocess
 import tempfile
 import time
@@ -48,12 +50,21 @@ class Weston:
                 self.process.kill()
                 self.process.wait()
         self.log.close()
+        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 def output_picture(game, weston):
     w = weston.window
     root = game.xvfb.connection.screen().root
     return root.get_image(w.x, w.y, w.width, w.height, 2, 0xFFFFFFFF).data
+
+
+def launcher_shown(game, weston, blank):
+    """A fifth of the output differs from the empty desktop (a clock ticking does not)."""
+    now = output_picture(game, weston)
+    step = 4 * 101
+    changed = sum(1 for i in range(0, len(now), step) if now[i:i + 3] != blank[i:i + 3])
+    return changed > len(now) // step // 5
 
 
 def changes_within(game, weston, seconds):
@@ -82,7 +93,7 @@ def launcher_start_race_pause_and_quit(game):
         game.launch(env=weston.environment())
         # The splash picture is drawn with controls over it; the output leaves its background.
         blank = output_picture(game, weston)
-        wait_for(lambda: output_picture(game, weston) != blank, 30, "the launcher")
+        wait_for(lambda: launcher_shown(game, weston, blank), 30, "the launcher")
         time.sleep(1)
         check(game.running(), "the launcher ended: " + game.log())
         game.key("alt+s", weston.window)
@@ -102,13 +113,14 @@ def launcher_start_race_pause_and_quit(game):
         weston.stop()
 
 
-def desktop_size_window_fits_below_the_panel(game):
+def desktop_size_window_fits_below_the_panel_as_trundlebay(game):
     weston = Weston(game, shell="desktop-shell.so")
     try:
         game.write_ini("[Game]\nWindowed=1\nUseScreenRes=3\n")
-        game.launch(env=weston.environment())
+        # The protocol log shows the application id each window gives the compositor.
+        game.launch(env=dict(weston.environment(), WAYLAND_DEBUG="client"))
         blank = output_picture(game, weston)
-        wait_for(lambda: output_picture(game, weston) != blank, 30, "the launcher")
+        wait_for(lambda: launcher_shown(game, weston, blank), 30, "the launcher")
         time.sleep(1)
         game.key("alt+s", weston.window)
         # Maximised with its decorations below weston's panel, the drawing area reaches the
@@ -116,6 +128,10 @@ def desktop_size_window_fits_below_the_panel(game):
         wait_for(lambda: racing(game, weston), 40, "the HUD at the bottom of the screen")
         game.key("q", weston.window)
         check(game.wait_exit() == 0, "Q should end the game; log:\n" + game.log())
+        app_ids = re.findall(r'(xdg_toplevel@\d+)\.set_app_id\("([^"]*)"\)', game.log())
+        check(len({window for window, _ in app_ids}) >= 2 and
+              {app_id for _, app_id in app_ids} == {"trundlebay"},
+              "launcher and game should both be trundlebay: %r" % app_ids)
         values = ini_values(game.read_ini())
         check(int(values["Width"]) == OUTPUT[0] and int(values["Height"]) < OUTPUT[1] - 32,
               "the window did not leave room for the panel and its frame:\n" + game.read_ini())
@@ -124,5 +140,5 @@ def desktop_size_window_fits_below_the_panel(game):
 
 
 if __name__ == "__main__":
-    harness.run([launcher_start_race_pause_and_quit, desktop_size_window_fits_below_the_panel],
-                timeout=180)
+    harness.run([launcher_start_race_pause_and_quit,
+                 desktop_size_window_fits_below_the_panel_as_trundlebay], timeout=180)
