@@ -149,6 +149,7 @@ GtkWidget* makeResolutionList(int selected) {
 // controls rather than being cut or covered by the next control.
 constexpr std::array<RowSlot, std::tuple_size_v<decltype(Launcher::topRow)>> RowPlaces{
     {{0, 32}, {32, 96}, {128, 96}, {224, 96}, {320, 96}, {416, 96}, {512, 128}}};
+// The list's 100 pixels of height were its drop-down extent; the closed list is one row.
 constexpr int RowHeight = 24;
 
 // Measured once the controls are in the window, where the desktop's font and scale apply.
@@ -178,7 +179,6 @@ void addControls(Launcher& launcher, GtkWidget* fixed) {
     launcher.music = checkBox("Music", c.music);
     launcher.joystick = checkBox("Joystick", c.joystick);
     launcher.hiQualTex = checkBox("HiQTexture", c.hiQualTex);
-    // The list's 100 pixels of height were its drop-down extent; the closed list is one row.
     launcher.topRow = {gtk_label_new("Rez"), launcher.resolution, launcher.windowed,
                        launcher.lights,      launcher.music,      launcher.joystick,
                        launcher.hiQualTex};
