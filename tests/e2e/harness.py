@@ -36,9 +36,9 @@ symlinks to the build's media. `replace_media(name, data_or_path)` and `remove_m
 change single files without touching the build; `write_ini`, `read_ini`, `remove_ini` and
 `ini_path` handle media/game.ini.
 
-Windows are found through python-xlib (Xvfb has no window manager, so top-level windows are
-children of the root): `find_windows(name=, cls=, width=, height=)`, `wait_window(...)`,
-`wait_no_window(...)`. Input goes through xdotool as real (XTEST) events: `click`, `scroll`,
+Windows are found through python-xlib (on a bare Xvfb top-level windows are children of the
+root; under a window manager, the application's window inside its frame):
+`find_windows(name=, cls=, width=, height=)`, `wait_window(...)`, `wait_no_window(...)`. Input goes through xdotool as real (XTEST) events: `click`, `scroll`,
 `move_mouse`, `key` (xdotool key names, e.g. "q", "Escape", "Prior", "alt+s"). `close(window)`
 sends WM_DELETE_WINDOW the way a window manager's close box would. `screenshot(window=None)`
 saves a PNG of the window or the whole screen and returns an Image for reading pixels;
