@@ -2,6 +2,7 @@
 // player quits.
 #include "race/game_update.h"
 #include "render/scene.h"
+#include "shell/game_window.h"
 #include "shell/main_loop.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
@@ -43,6 +44,7 @@ int main() {
     if (!tb::loadLevel(options)) {
         return finish(-1);
     }
+    tb::bringGameWindowToFront();
     tb::runMainLoop(runFrame);
     return finish(0);
 }
