@@ -54,6 +54,7 @@ GenericName=Racing Game
 Comment=Race jeepneys three laps round a village circuit
 Exec=${program}
 Icon=trundlebay
+StartupWMClass=OpenGLWin
 Terminal=false
 Categories=Game;ArcadeGame;
 Keywords=racing;jeepney;arcade;

@@ -55,6 +55,16 @@ struct SelectedFont {
 // back asks nothing (and takes no memory) of the 2-D library in the middle of play.
 constexpr int KeptFontCount = 4;
 
+// Where createOverlay put the surface, kept so that a new scale can make it again.
+struct Placement {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int referenceWidth = 0;
+    int referenceHeight = 0;
+};
+
 struct OverlaySurface {
     std::unique_ptr<std::uint8_t[]> bits; // bottom row first, blue, green, red, alpha
     std::unique_ptr<cairo_surface_t, SurfaceRelease> surface;
@@ -73,9 +83,12 @@ struct OverlaySurface {
     bool blend = false;
     int width = 0;
     int height = 0;
+    Placement placement;
 };
 
 OverlaySurface overlay;
+// Overlay pixels per unit of the coordinates the primitives take; outlives the surface.
+int overlayScale = 1;
 
 cairo_t* context() {
     return overlay.context.get();
@@ -348,7 +361,7 @@ void prepareContext() {
     // The surface is stored bottom row first, as the graphics library takes pixel rectangles,
     // while every primitive speaks in top-left coordinates.
     cairo_translate(cr, 0.0, overlay.height);
-    cairo_scale(cr, 1.0, -1.0);
+    cairo_scale(cr, overlayScale, -overlayScale);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_font_options_t* options = crispFontOptions();
     cairo_set_font_options(cr, options);
@@ -368,15 +381,40 @@ bool createSurface() {
 
 } // namespace
 
+int overlayScaleFor(int drawingAreaHeight) {
+    return std::max(1, drawingAreaHeight / OverlayReferenceHeight);
+}
+
+void setOverlayScale(int scale) {
+    scale = std::max(1, scale);
+    if (scale == overlayScale) {
+        return;
+    }
+    overlayScale = scale;
+    if (!overlay.context) {
+        return;
+    }
+    // The HUD paints the whole surface every frame, so only the pen and the font carry over.
+    const Placement at = overlay.placement;
+    const bool blend = overlay.blend;
+    const std::uint32_t colour = overlay.foreground;
+    const FontChoice font = overlay.font.choice;
+    createOverlay(at.left, at.top, at.right, at.bottom, at.referenceWidth, at.referenceHeight,
+                  blend);
+    setOverlayColour(colour);
+    setOverlayFont(font.height, font.bold, font.italic, font.underline, font.face.c_str());
+}
+
 bool createOverlay(int left, int top, int right, int bottom, int referenceWidth,
                    int referenceHeight, bool blend) {
     destroyOverlay();
     if (right <= left || bottom <= top || referenceWidth <= 0 || referenceHeight <= 0) {
         return false;
     }
+    overlay.placement = {left, top, right, bottom, referenceWidth, referenceHeight};
     overlay.blend = blend;
-    overlay.width = right - left;
-    overlay.height = bottom - top;
+    overlay.width = (right - left) * overlayScale;
+    overlay.height = (bottom - top) * overlayScale;
     overlay.rasterX = static_cast<float>(left) / static_cast<float>(referenceWidth) * 2.0f - 1.0f;
     overlay.rasterY =
         1.0f - static_cast<float>(bottom) / static_cast<float>(referenceHeight) * 2.0f;

@@ -5,7 +5,8 @@
 
 namespace tb {
 
-// Rectangle in a reference frame of referenceWidth x referenceHeight, top-left origin.
+// Rectangle in a reference frame of referenceWidth x referenceHeight, top-left origin. The
+// surface has that many pixels times the overlay scale.
 bool createOverlay(int left, int top, int right, int bottom, int referenceWidth,
                    int referenceHeight, bool blend);
 void destroyOverlay();
@@ -18,6 +19,15 @@ void drawOverlayText(const char* text, int left, int top, int right, int bottom,
 void drawOverlayGauge(int left, int top, int right, int bottom, float fraction);
 void finishOverlay();
 void blitOverlay();
+
+// The HUD's reference height: the overlay is drawn at whole multiples of it, so it stays
+// readable on big screens and its text and shapes stay crisp.
+constexpr int OverlayReferenceHeight = 480;
+// The largest whole number of times the reference height fits in the drawing area, at least 1.
+int overlayScaleFor(int drawingAreaHeight);
+// Draws every primitive `scale` times larger from now on, remaking an existing surface at the
+// new size with the same place, pen colour and font.
+void setOverlayScale(int scale);
 
 constexpr int OverlayTextLeft = 0;
 constexpr int OverlayTextCentre = 1;

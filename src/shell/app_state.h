@@ -18,8 +18,9 @@ constexpr int LightSlots = 8;
 struct AppState {
     bool running = false;
     bool paused = false;
-    float frameClock = 0.0f; // clock reading of the last accepted frame, seconds
-    float frameTime = 0.0f;  // elapsed time of the frame being run, seconds
+    bool inBackground = false; // no focus, minimised or hidden: paused like P until back
+    float frameClock = 0.0f;   // clock reading of the last accepted frame, seconds
+    float frameTime = 0.0f;    // elapsed time of the frame being run, seconds
     float clearColour[4] = {};
     int lightCount = 0;
     Light lights[LightSlots];

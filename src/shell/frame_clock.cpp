@@ -36,7 +36,7 @@ float advanceFrameClock() {
     }
     app.frameClock = now;
     togglePauseOnKey();
-    return app.paused ? 0.0f : std::min(elapsed, MaxFrameTime);
+    return app.paused || app.inBackground ? 0.0f : std::min(elapsed, MaxFrameTime);
 }
 
 float tickFrameClock() {

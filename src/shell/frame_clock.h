@@ -1,6 +1,6 @@
 #pragma once
 // The frame clock: a frame runs only when at least 0.03 s have passed since the last accepted
-// one and the game is not paused.
+// one and the game is neither paused nor in the background.
 namespace tb {
 
 constexpr float MinFrameTime = 0.03f;

@@ -1,6 +1,7 @@
 #include "shell/game_window.h"
 
 #include "shell/settings.h"
+#include "shell/window_icon.h"
 
 #include <SDL.h>
 
@@ -8,6 +9,9 @@
 #include <memory>
 
 namespace tb {
+
+DrawingArea drawingArea;
+
 namespace {
 
 struct WindowClose {
@@ -21,15 +25,24 @@ struct Display {
     bool videoStarted = false;
     bool fullScreen = false;
     bool asideForDialog = false;
+    bool maximise = false;
     std::unique_ptr<SDL_Window, WindowClose> window;
     std::unique_ptr<void, ContextDelete> context;
 };
 
 Display display;
 
+// How a full screen is reached: a display mode to switch to, or the desktop as it is.
+struct FullScreenChoice {
+    SDL_DisplayMode mode{};
+    bool desktop = false;
+};
+
 bool startVideo() {
-    // The window class other programs (and window rules) know the game window by.
+    // The window class other programs (and window rules) know the game window by; on Wayland
+    // the application id, which docks match with the desktop entry "trundlebay.desktop".
     SDL_setenv("SDL_VIDEO_X11_WMCLASS", "OpenGLWin", 0);
+    SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", "trundlebay", 0);
     display.videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     return display.videoStarted;
 }
@@ -54,6 +67,23 @@ bool findDisplayMode(int width, int height, SDL_DisplayMode& found) {
     return false;
 }
 
+// Few monitors offer every size the launcher lists, and Wayland switches none: the player
+// still gets a full screen, at the nearest size there is.
+FullScreenChoice chooseFullScreen(int width, int height) {
+    FullScreenChoice choice;
+    if (findDisplayMode(width, height, choice.mode)) {
+        return choice;
+    }
+    SDL_DisplayMode wanted{};
+    wanted.w = width;
+    wanted.h = height;
+    choice.desktop = SDL_GetClosestDisplayMode(0, &wanted, &choice.mode) == nullptr;
+    if (choice.desktop) {
+        SDL_GetDesktopDisplayMode(0, &choice.mode);
+    }
+    return choice;
+}
+
 void requestContext() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -63,20 +93,55 @@ void requestContext() {
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
 }
 
-bool openWindow(int width, int height) {
+bool openWindow(int width, int height, Uint32 extraFlags) {
     display.window.reset(SDL_CreateWindow("Trundlebay", SDL_WINDOWPOS_UNDEFINED,
                                           SDL_WINDOWPOS_UNDEFINED, width, height,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN));
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | extraFlags));
+    if (display.window) {
+        setGameWindowIcon(display.window.get());
+    }
     return display.window != nullptr;
 }
 
-bool enterFullScreen(const SDL_DisplayMode& mode) {
+bool enterFullScreen(const FullScreenChoice& choice) {
     SDL_Window* window = display.window.get();
-    if (SDL_SetWindowDisplayMode(window, &mode) != 0 ||
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
+    const bool entered = choice.desktop
+                             ? SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0
+                             : SDL_SetWindowDisplayMode(window, &choice.mode) == 0 &&
+                                   SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0;
+    display.fullScreen = entered;
+    return entered;
+}
+
+// The desktop size windowed: the whole window, frame and all, must lie within the screen less
+// its panels. The window manager knows both, so the window asks to be maximised once shown;
+// without a window manager it simply stays at the usable area's size, with no frame to add.
+bool openDesktopSizedWindow() {
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
         return false;
     }
-    display.fullScreen = true;
+    settings.width = usable.w;
+    settings.height = usable.h;
+    if (!openWindow(usable.w, usable.h, SDL_WINDOW_RESIZABLE)) {
+        return false;
+    }
+    SDL_SetWindowPosition(display.window.get(), usable.x, usable.y);
+    display.maximise = true;
+    return true;
+}
+
+bool openFullScreenWindow() {
+    const FullScreenChoice choice = chooseFullScreen(settings.width, settings.height);
+    if (!openWindow(choice.mode.w, choice.mode.h, 0)) {
+        return false;
+    }
+    if (enterFullScreen(choice) || enterFullScreen({choice.mode, true})) {
+        return true;
+    }
+    std::fprintf(stderr, "Full screen refused (%s); playing in a window\n", SDL_GetError());
+    SDL_SetWindowFullscreen(display.window.get(), 0);
+    SDL_SetWindowSize(display.window.get(), settings.width, settings.height);
     return true;
 }
 
@@ -88,15 +153,14 @@ bool makeContext() {
 void showAndFocus() {
     SDL_Window* window = display.window.get();
     SDL_ShowWindow(window);
-    SDL_RaiseWindow(window);
-    SDL_SetWindowInputFocus(window);
+    // Asked only once the window is shown: a Wayland compositor insists that a window
+    // maximised from its first frame already has the size it has not yet been told.
+    if (display.maximise) {
+        SDL_MaximizeWindow(window);
+    }
+    bringGameWindowToFront();
     // The game reads keys, never text; no input method should stand between them.
     SDL_StopTextInput();
-    if (display.fullScreen) {
-        SDL_ShowCursor(SDL_DISABLE);
-    } else {
-        SDL_SetWindowGrab(window, SDL_TRUE);
-    }
 }
 
 // Start-up failures show no box; a player who started the game from a terminal sees why.
@@ -111,28 +175,67 @@ bool createGameWindow() {
     if (!startVideo()) {
         return failWith("Cannot start the video system");
     }
-    if (settings.useScreenRes == 3 && !takeDesktopSize()) {
+    const bool fullScreen = settings.windowed == 0;
+    const bool desktopSize = settings.useScreenRes == 3;
+    if (desktopSize && fullScreen && !takeDesktopSize()) {
         return failWith("Cannot read the desktop size");
     }
-    const bool fullScreen = settings.windowed == 0;
-    SDL_DisplayMode mode{};
-    if (fullScreen && !findDisplayMode(settings.width, settings.height, mode)) {
-        std::fprintf(stderr, "The display has no %dx%d mode for full screen\n", settings.width,
-                     settings.height);
-        return false;
-    }
     requestContext();
-    if (!openWindow(settings.width, settings.height)) {
+    const bool opened = fullScreen    ? openFullScreenWindow()
+                        : desktopSize ? openDesktopSizedWindow()
+                                      : openWindow(settings.width, settings.height, 0);
+    if (!opened) {
         return failWith("Cannot open the game window");
-    }
-    if (fullScreen && !enterFullScreen(mode)) {
-        return failWith("Cannot switch to full screen");
     }
     if (!makeContext()) {
         return failWith("Cannot create the OpenGL context");
     }
     showAndFocus();
+    measureDrawingArea();
     return true;
+}
+
+bool measureDrawingArea() {
+    SDL_Window* window = display.window.get();
+    if (!window) {
+        return false;
+    }
+    DrawingArea area;
+    SDL_GL_GetDrawableSize(window, &area.width, &area.height);
+    SDL_GetWindowSize(window, &area.pointerWidth, &area.pointerHeight);
+    if (area.width <= 0 || area.height <= 0) {
+        return false;
+    }
+    drawingArea = area;
+    return true;
+}
+
+void bringGameWindowToFront() {
+    SDL_Window* window = display.window.get();
+    if (!window) {
+        return;
+    }
+    SDL_RaiseWindow(window);
+    SDL_SetWindowInputFocus(window);
+    takePointer();
+}
+
+void releasePointer() {
+    if (display.window) {
+        SDL_SetWindowGrab(display.window.get(), SDL_FALSE);
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+}
+
+void takePointer() {
+    if (!display.window) {
+        return;
+    }
+    if (display.fullScreen) {
+        SDL_ShowCursor(SDL_DISABLE);
+    } else {
+        SDL_SetWindowGrab(display.window.get(), SDL_TRUE);
+    }
 }
 
 void tearDownDisplay() {
@@ -151,6 +254,8 @@ void tearDownDisplay() {
     }
     display.window.reset();
     display.fullScreen = false;
+    display.maximise = false;
+    drawingArea = DrawingArea{};
     if (display.videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         display.videoStarted = false;

@@ -1,10 +1,10 @@
 #include "shell/input.h"
 
 #include "shell/app_state.h"
+#include "shell/drawing_area.h"
 #include "shell/game_window.h"
 #include "shell/gamepad.h"
 #include "shell/input_events.h"
-#include "shell/settings.h"
 
 #include <SDL.h>
 
@@ -111,17 +111,75 @@ void reopenJoystick(int index) {
     }
 }
 
-void inspectWindowEvent(const SDL_WindowEvent& event) {
-    if (event.event == SDL_WINDOWEVENT_CLOSE) {
-        requestQuit();
+// Why the game window is in the background, if it is.
+struct WindowPresence {
+    bool focusLost = false;
+    bool minimised = false;
+    bool hidden = false;
+};
+
+WindowPresence presence;
+
+void followPresence() {
+    const bool background = presence.focusLost || presence.minimised || presence.hidden;
+    if (background == app.inBackground) {
+        return;
     }
+    app.inBackground = background;
+    if (background) {
+        releasePointer();
+    } else {
+        takePointer();
+    }
+}
+
+void inspectWindowEvent(const SDL_WindowEvent& event) {
+    switch (event.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        requestQuit();
+        return;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        followDrawingArea();
+        return;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        presence.focusLost = true;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        presence.focusLost = false;
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        presence.minimised = true;
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        presence.minimised = false;
+        break;
+    case SDL_WINDOWEVENT_HIDDEN:
+        presence.hidden = true;
+        break;
+    case SDL_WINDOWEVENT_SHOWN:
+        presence.hidden = false;
+        break;
+    default:
+        return;
+    }
+    followPresence();
+}
+
+// A letter of a script without Latin letters (Cyrillic, Greek, ...) as window systems report
+// it: the character itself, beyond ASCII, rather than a named key.
+bool nonLatinCharacter(std::int32_t keycode) {
+    return keycode >= 0x80 && (keycode & SDLK_SCANCODE_MASK) == 0;
 }
 
 } // namespace
 
-int virtualKeyFor(std::int32_t keycode) {
+int virtualKeyFor(std::int32_t keycode, int scancode) {
     if (keycode >= SDLK_a && keycode <= SDLK_z) {
         return 'A' + (keycode - SDLK_a);
+    }
+    if (nonLatinCharacter(keycode) && scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) {
+        return 'A' + (scancode - SDL_SCANCODE_A);
     }
     if (keycode >= SDLK_0 && keycode <= SDLK_9) {
         return '0' + (keycode - SDLK_0);
@@ -133,10 +191,10 @@ int virtualKeyFor(std::int32_t keycode) {
 }
 
 float mouseAxis(int position, int size) {
-    if (size <= 0) {
+    if (size <= 1) {
         return 0.0f;
     }
-    return static_cast<float>(position) * 2.0f / static_cast<float>(size) - 1.0f;
+    return static_cast<float>(position) * 2.0f / static_cast<float>(size - 1) - 1.0f;
 }
 
 float joystickAxis(int position, int minimum, int maximum) {
@@ -151,14 +209,14 @@ float joystickAxis(int position, int minimum, int maximum) {
 void inspectInputMessage(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
-        keyDown(virtualKeyFor(event.key.keysym.sym));
+        keyDown(virtualKeyFor(event.key.keysym.sym, event.key.keysym.scancode));
         break;
     case SDL_KEYUP:
-        keyUp(virtualKeyFor(event.key.keysym.sym));
+        keyUp(virtualKeyFor(event.key.keysym.sym, event.key.keysym.scancode));
         break;
     case SDL_MOUSEMOTION:
-        axisX = mouseAxis(event.motion.x, settings.width);
-        axisY = mouseAxis(event.motion.y, settings.height);
+        axisX = mouseAxis(event.motion.x, drawingArea.pointerWidth);
+        axisY = mouseAxis(event.motion.y, drawingArea.pointerHeight);
         break;
     case SDL_WINDOWEVENT:
         inspectWindowEvent(event.window);

@@ -38,10 +38,13 @@ bool pollJoystick();
 // Closes the joystick at exit.
 void releaseJoystick();
 
-// The virtual-key code of a window-system key code, -1 for keys without one.
-int virtualKeyFor(std::int32_t keycode);
-// A cursor coordinate inside a window `size` pixels across: -1 at 0, +1 at `size`; points
-// beyond the window pass +-1 unchanged.
+// The virtual-key code of a key as the layout names it (`keycode`) and where it lies on the
+// keyboard (`scancode`, named after the US layout): a Latin letter is itself wherever the
+// layout puts it; a letter of another script is the US letter at its place; -1 for keys the
+// game has no code for.
+int virtualKeyFor(std::int32_t keycode, int scancode);
+// A cursor coordinate inside a drawing area `size` pixels across: -1 at its first pixel, +1 at
+// its last; points beyond it pass +-1 unchanged.
 float mouseAxis(int position, int size);
 // A joystick reading within the driver's range as -1..1; readings outside it are clamped.
 float joystickAxis(int position, int minimum, int maximum);

@@ -2,15 +2,21 @@
 
 #include "assets/image_decode.h"
 #include "shell/launcher_choices.h"
+#include "shell/launcher_layout.h"
 #include "shell/settings.h"
 #include "shell/toolkit.h"
 #include "track/track_builder.h"
+#include "shell/window_icon.h"
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <tuple>
 #include <vector>
 
 namespace tb {
@@ -47,6 +53,7 @@ struct Launcher {
     GtkWidget* hiQualTex = nullptr;
     GtkWidget* track = nullptr;
     std::vector<TrackMapFile> maps; // the track list's entries after "Random"
+    std::array<GtkWidget*, 7> topRow{}; // left to right, from the "Rez" caption on
     Surface splash;
     LauncherChoices choices;
     bool startPressed = false;
@@ -84,13 +91,16 @@ Surface loadSplash() {
     return surface;
 }
 
-gboolean drawSplash(GtkWidget*, cairo_t* cr, gpointer data) {
+gboolean drawSplash(GtkWidget* area, cairo_t* cr, gpointer data) {
     const Launcher& launcher = *static_cast<Launcher*>(data);
     if (launcher.splash) {
         cairo_surface_t* picture = launcher.splash.get();
         cairo_save(cr);
-        cairo_scale(cr, double(LauncherWidth) / cairo_image_surface_get_width(picture),
-                    double(LauncherHeight) / cairo_image_surface_get_height(picture));
+        cairo_scale(cr,
+                    double(gtk_widget_get_allocated_width(area)) /
+                        cairo_image_surface_get_width(picture),
+                    double(gtk_widget_get_allocated_height(area)) /
+                        cairo_image_surface_get_height(picture));
         cairo_set_source_surface(cr, picture, 0, 0);
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
         // Without padding the stretched picture would fade out towards the window's edges.
@@ -108,10 +118,10 @@ GtkWidget* place(GtkWidget* fixed, GtkWidget* control, const Place& at) {
     return control;
 }
 
-GtkWidget* placeCheckBox(GtkWidget* fixed, const char* caption, bool checked, const Place& at) {
+GtkWidget* checkBox(const char* caption, bool checked) {
     GtkWidget* box = gtk_check_button_new_with_label(caption);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(box), checked);
-    return place(fixed, box, at);
+    return box;
 }
 
 bool isChecked(GtkWidget* box) {
@@ -159,16 +169,46 @@ GtkWidget* makeTrackList(const Launcher& launcher) {
     return list;
 }
 
+// The top row's own places; captions that need more room (a big desktop font) move the
+// controls rather than being cut or covered by the next control.
+constexpr std::array<RowSlot, std::tuple_size_v<decltype(Launcher::topRow)>> RowPlaces{
+    {{0, 32}, {32, 96}, {128, 96}, {224, 96}, {320, 96}, {416, 96}, {512, 128}}};
+// The list's 100 pixels of height were its drop-down extent; the closed list is one row.
+constexpr int RowHeight = 24;
+
+// Measured once the controls are in the window, where the desktop's font and scale apply.
+void fitTopRow(GtkWidget* fixed, const std::array<GtkWidget*, RowPlaces.size()>& controls) {
+    std::array<int, RowPlaces.size()> needed{};
+    int height = RowHeight;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        gtk_widget_set_size_request(controls[i], -1, -1);
+        int minimum = 0;
+        int natural = 0;
+        gtk_widget_get_preferred_width(controls[i], &minimum, &needed[i]);
+        gtk_widget_get_preferred_height(controls[i], &minimum, &natural);
+        height = std::max(height, natural);
+    }
+    const std::vector<RowSlot> row = layOutRow(RowPlaces, needed, LauncherWidth);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        gtk_widget_set_size_request(controls[i], row[i].width, height);
+        gtk_fixed_move(GTK_FIXED(fixed), controls[i], row[i].x, 0);
+    }
+}
+
 void addControls(Launcher& launcher, GtkWidget* fixed) {
     const LauncherChoices& c = launcher.choices;
-    place(fixed, gtk_label_new("Rez"), {0, 0, 32, 24});
-    // The list's 100 pixels of height were its drop-down extent; the closed list is one row.
-    launcher.resolution = place(fixed, makeResolutionList(c.resolution), {32, 0, 96, 24});
-    launcher.windowed = placeCheckBox(fixed, "Windowed", c.windowed, {128, 0, 96, 24});
-    launcher.lights = placeCheckBox(fixed, "Lights", c.lights, {224, 0, 96, 24});
-    launcher.music = placeCheckBox(fixed, "Music", c.music, {320, 0, 96, 24});
-    launcher.joystick = placeCheckBox(fixed, "Joystick", c.joystick, {416, 0, 96, 24});
-    launcher.hiQualTex = placeCheckBox(fixed, "HiQTexture", c.hiQualTex, {512, 0, 128, 24});
+    launcher.resolution = makeResolutionList(c.resolution);
+    launcher.windowed = checkBox("Windowed", c.windowed);
+    launcher.lights = checkBox("Lights", c.lights);
+    launcher.music = checkBox("Music", c.music);
+    launcher.joystick = checkBox("Joystick", c.joystick);
+    launcher.hiQualTex = checkBox("HiQTexture", c.hiQualTex);
+    launcher.topRow = {gtk_label_new("Rez"), launcher.resolution, launcher.windowed,
+                       launcher.lights,      launcher.music,      launcher.joystick,
+                       launcher.hiQualTex};
+    for (std::size_t i = 0; i < RowPlaces.size(); ++i) {
+        place(fixed, launcher.topRow[i], {RowPlaces[i].x, 0, RowPlaces[i].width, RowHeight});
+    }
     // Below the picture's middle and left of Start, clear of the controls along the top.
     place(fixed, gtk_label_new("Track"), {0, 424, 48, 24});
     launcher.track = place(fixed, makeTrackList(launcher), {48, 424, 176, 24});
@@ -190,11 +230,18 @@ void buildWindow(Launcher& launcher, const char* caption) {
     gtk_window_set_title(GTK_WINDOW(launcher.window), caption);
     gtk_window_set_resizable(GTK_WINDOW(launcher.window), FALSE);
     gtk_window_set_position(GTK_WINDOW(launcher.window), GTK_WIN_POS_CENTER);
+    const std::string icon = gameIconPath(256);
+    if (!icon.empty()) {
+        gtk_window_set_icon_from_file(GTK_WINDOW(launcher.window), icon.c_str(), nullptr);
+    }
     GtkWidget* fixed = gtk_fixed_new();
     gtk_widget_set_size_request(fixed, LauncherWidth, LauncherHeight);
     g_signal_connect(fixed, "draw", G_CALLBACK(drawSplash), &launcher);
     addControls(launcher, fixed);
     gtk_container_add(GTK_CONTAINER(launcher.window), fixed);
+    // Hidden controls measure nothing.
+    gtk_widget_show_all(fixed);
+    fitTopRow(fixed, launcher.topRow);
     g_signal_connect(launcher.window, "destroy", G_CALLBACK(gtk_main_quit), nullptr);
 }
 

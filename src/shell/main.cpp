@@ -3,6 +3,7 @@
 #include "race/game_update.h"
 #include "render/scene.h"
 #include "render/smooth_frames.h"
+#include "shell/game_window.h"
 #include "shell/main_loop.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
@@ -48,6 +49,7 @@ int main() {
     if (!tb::loadLevel(options)) {
         return finish(-1);
     }
+    tb::bringGameWindowToFront();
     tb::runMainLoop(runFrame,
                     tb::settings.smoothFrames != 0 ? tb::drawPictureBetweenFrames : nullptr);
     return finish(0);

@@ -46,9 +46,9 @@ int refreshRate(SDL_Window* window) {
     return SDL_GetCurrentDisplayMode(std::max(display, 0), &mode) == 0 ? mode.refresh_rate : 0;
 }
 
-bool windowShown() {
-    SDL_Window* window = SDL_GL_GetCurrentWindow();
-    return window && !(SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED));
+// In the background the game is paused as by P, and a paused game draws nothing.
+bool stopped() {
+    return !app.running || app.paused || app.inBackground;
 }
 
 // A picture as slow as a frame, or one slow picture, must not stop the pictures for good: right
@@ -96,7 +96,7 @@ void noteFrame(float frameTime) {
 }
 
 bool drawPictureIfDue(PictureFunction picture) {
-    if (!picture || !app.running || app.paused || !windowShown()) {
+    if (!picture || stopped()) {
         return false;
     }
     const double start = seconds();
@@ -104,7 +104,7 @@ bool drawPictureIfDue(PictureFunction picture) {
         return false;
     }
     takeWaitingEvents();
-    if (!app.running || app.paused) {
+    if (stopped()) {
         return false;
     }
     pictures.lastPicture = start;
@@ -114,6 +114,9 @@ bool drawPictureIfDue(PictureFunction picture) {
 }
 
 int millisecondsUntilNextPicture() {
+    if (stopped()) {
+        return static_cast<int>(MinFrameTime * 1000.0f);
+    }
     const double remaining = pictures.lastPicture + pictures.earliest - seconds();
     const int milliseconds = static_cast<int>(std::ceil(remaining * 1000.0));
     return std::clamp(milliseconds, 1, static_cast<int>(1000.0 / FallbackPictureRate) + 1);

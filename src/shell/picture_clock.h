@@ -15,7 +15,7 @@ void startPictureClock();
 // long again.
 void noteFrame(float frameTime);
 // Takes the events waiting, then draws one picture when one is due, the game is neither paused
-// nor hidden and the picture fits before the next frame. True when it drew.
+// nor in the background and the picture fits before the next frame. True when it drew.
 bool drawPictureIfDue(PictureFunction picture);
 // How long, in whole milliseconds (at least 1), until the next picture can be due.
 int millisecondsUntilNextPicture();

@@ -4,6 +4,7 @@
 #include "race/camera.h"
 #include "shell/app_state.h"
 #include "shell/clock.h"
+#include "shell/drawing_area.h"
 #include "shell/game_window.h"
 #include "shell/gamepad.h"
 #include "shell/input.h"
@@ -30,13 +31,6 @@ unsigned startUpSeed() {
 
 void copyColour(const float (&from)[4], float (&to)[4]) {
     std::copy(std::begin(from), std::end(from), std::begin(to));
-}
-
-void setViewportAndProjection() {
-    glViewport(0, 0, settings.width, settings.height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    applyProjection(static_cast<float>(settings.width) / static_cast<float>(settings.height));
 }
 
 void setFixedState() {
@@ -100,7 +94,7 @@ bool openDisplay() {
 } // namespace
 
 void setUpGraphics() {
-    setViewportAndProjection();
+    followDrawingArea();
     setFixedState();
     setLights();
     camera.viewMatrix = buildViewMatrix({0.0f, 1.0f, -5.0f}, {0.0f, 0.0f, 1.0f},

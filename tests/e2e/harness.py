@@ -23,7 +23,9 @@ A test script looks like this:
         harness.run([fresh_start])                     # each case in a fresh game folder
 
 `run` parses `--build <build dir>` (the folder holding `trundlebay` and `media/`), starts one
-Xvfb (default screen 1280x1024x24; run(cases, screen="800x600x24") for another), gives each
+Xvfb (default screen 1280x1024x24; run(cases, screen="800x600x24") for another), with a
+window manager when asked (`--window-manager openbox`, or run(cases, window_manager="openbox");
+a window's `outer` rectangle then includes its frame), gives each
 case a `Game` in a fresh temporary folder, enforces a hard timeout per case (default 120 s),
 and always kills the game and the X server. It exits non-zero when a case fails and keeps that
 case's folder (game.log with the game's stdout and stderr, screenshots) for a look.
@@ -34,14 +36,15 @@ symlinks to the build's media. `replace_media(name, data_or_path)` and `remove_m
 change single files without touching the build; `write_ini`, `read_ini`, `remove_ini` and
 `ini_path` handle media/game.ini.
 
-Windows are found through python-xlib (Xvfb has no window manager, so top-level windows are
-children of the root): `find_windows(name=, cls=, width=, height=)`, `wait_window(...)`,
-`wait_no_window(...)`. Input goes through xdotool as real (XTEST) events: `click`, `scroll`,
+Windows are found through python-xlib (on a bare Xvfb top-level windows are children of the
+root; under a window manager, the application's window inside its frame):
+`find_windows(name=, cls=, width=, height=)`, `wait_window(...)`, `wait_no_window(...)`. Input goes through xdotool as real (XTEST) events: `click`, `scroll`,
 `move_mouse`, `key` (xdotool key names, e.g. "q", "Escape", "Prior", "alt+s"). `close(window)`
 sends WM_DELETE_WINDOW the way a window manager's close box would. `screenshot(window=None)`
 saves a PNG of the window or the whole screen and returns an Image for reading pixels;
 `settled_screenshot` waits until the picture stops changing. `wait_for(condition, timeout,
 what)` polls for anything else a test waits on: never sleep a fixed time.
+`xvfb.pixel(x, y)` reads one screen pixel at once, without a file.
 `error_box()` finds the "ERROR" message box; `error_messages()` reads the texts the game also
 writes to stderr. `cpu_seconds()` is the CPU time the game has used so far.
 """
@@ -130,11 +133,14 @@ def colour_close(a, b, tolerance=12):
 
 
 class Window:
-    """A mapped top-level window: X id, name, WM_CLASS (instance, class), screen geometry."""
+    """A mapped top-level window: X id, name, WM_CLASS (instance, class), screen geometry of its
+    drawing area, and `outer`, the (x, y, width, height) of the whole window with any frame a
+    window manager put round it."""
 
-    def __init__(self, xid, name, wm_class, x, y, width, height):
+    def __init__(self, xid, name, wm_class, x, y, width, height, outer=None):
         self.id, self.name, self.wm_class = xid, name, wm_class
         self.x, self.y, self.width, self.height = x, y, width, height
+        self.outer = outer or (x, y, width, height)
 
     @property
     def cls(self):
@@ -176,7 +182,34 @@ class Xvfb:
             text += chunk
         return text.decode().strip()
 
+    def start_window_manager(self, name="openbox"):
+        """Starts a window manager on this server and waits until it manages windows."""
+        self.window_manager = subprocess.Popen(
+            [name, "--sm-disable"] if name == "openbox" else [name],
+            env=dict(os.environ, DISPLAY=self.name), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL, start_new_session=True, preexec_fn=_die_with_harness)
+        check_atom = self.connection.intern_atom("_NET_SUPPORTING_WM_CHECK")
+        deadline = time.monotonic() + 30
+        while self.connection.screen().root.get_full_property(check_atom, Xatom.WINDOW) is None:
+            if time.monotonic() > deadline or self.window_manager.poll() is not None:
+                raise RuntimeError("the window manager %s did not start" % name)
+            time.sleep(0.1)
+
+    def pixel(self, x, y):
+        """The (r, g, b) of one screen pixel, read straight from the server."""
+        image = self.connection.screen().root.get_image(x, y, 1, 1, X.ZPixmap, 0xFFFFFFFF)
+        blue, green, red = image.data[0], image.data[1], image.data[2]
+        return (red, green, blue)
+
     def stop(self):
+        manager = getattr(self, "window_manager", None)
+        if manager and manager.poll() is None:
+            manager.terminate()
+            try:
+                manager.wait(5)
+            except subprocess.TimeoutExpired:
+                manager.kill()
+                manager.wait()
         if getattr(self, "connection", None):
             try:
                 self.connection.close()
@@ -310,22 +343,42 @@ class Game:
 
     def windows(self):
         conn = self.xvfb.connection
+        root = conn.screen().root
         found = []
-        for child in conn.screen().root.query_tree().children:
+        for child in root.query_tree().children:
             try:
                 if child.get_attributes().map_state != X.IsViewable:
                     continue
-                geometry = child.get_geometry()
-                name = child.get_full_property(conn.intern_atom("_NET_WM_NAME"),
-                                               conn.intern_atom("UTF8_STRING"))
-                name = name.value.decode() if name else child.get_wm_name()
+                frame = child.get_geometry()
+                outer = (frame.x, frame.y, frame.width, frame.height)
+                client = child
+                if not child.get_wm_class():
+                    client = self._client_in(child) or child
+                geometry = client.get_geometry()
+                origin = root.translate_coords(client, 0, 0)
+                name = client.get_full_property(conn.intern_atom("_NET_WM_NAME"),
+                                                conn.intern_atom("UTF8_STRING"))
+                name = name.value.decode() if name else client.get_wm_name()
                 if isinstance(name, bytes):
                     name = name.decode(errors="replace")
-                found.append(Window(child.id, name, child.get_wm_class(), geometry.x,
-                                    geometry.y, geometry.width, geometry.height))
+                found.append(Window(client.id, name, client.get_wm_class(), origin.x, origin.y,
+                                    geometry.width, geometry.height, outer))
             except xerror.XError:
                 continue  # went away while we looked
         return found
+
+    @staticmethod
+    def _client_in(frame, depth=3):
+        """The application's window inside a window manager's frame, if there is one."""
+        if depth == 0:
+            return None
+        for child in frame.query_tree().children:
+            if child.get_wm_class():
+                return child
+            inner = Game._client_in(child, depth - 1)
+            if inner is not None:
+                return inner
+        return None
 
     def find_windows(self, name=None, cls=None, width=None, height=None):
         return [w for w in self.windows()
@@ -442,12 +495,15 @@ def _alarm(signum, frame):
     raise CaseTimeout()
 
 
-def run(cases, screen="1280x1024x24", timeout=120, xvfb_options=()):
+def run(cases, screen="1280x1024x24", timeout=120, xvfb_options=(), window_manager=None):
     """Runs each case(game) in a fresh game folder on one Xvfb (started with the extra command
-    line `xvfb_options`); exits 1 when any fails."""
+    line `xvfb_options`); exits 1 when any fails. With window_manager (or --window-manager on
+    the command line) the cases run under that window manager instead of on the bare server."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True, help="build folder with trundlebay and media/")
     parser.add_argument("--keep", action="store_true", help="keep every case's folder")
+    parser.add_argument("--window-manager", default=window_manager,
+                        help="run the cases under this window manager, e.g. openbox")
     args = parser.parse_args()
     if not os.path.exists(os.path.join(args.build, "trundlebay")):
         print("no trundlebay in %s" % args.build)
@@ -455,6 +511,12 @@ def run(cases, screen="1280x1024x24", timeout=120, xvfb_options=()):
 
     failures = 0
     xvfb = Xvfb(screen, xvfb_options)
+    if args.window_manager:
+        try:
+            xvfb.start_window_manager(args.window_manager)
+        except Exception:
+            xvfb.stop()
+            raise
     signal.signal(signal.SIGALRM, _alarm)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:

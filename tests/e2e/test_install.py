@@ -80,6 +80,9 @@ def check_desktop_entry(prefix, expected_exec):
     icon = entry.get("Icon", "")
     themed = glob.glob(os.path.join(prefix, "share/icons/hicolor/*/apps/%s.png" % icon))
     check(icon and len(themed) == len(ICON_SIZES), "Icon %r finds %r" % (icon, themed))
+    # Docks match the running game window to the entry by the window's class.
+    check(entry.get("StartupWMClass") == "OpenGLWin",
+          "StartupWMClass is %r" % entry.get("StartupWMClass"))
 
 
 def as_player(game, prefix, links="bin"):

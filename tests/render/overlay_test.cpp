@@ -55,7 +55,10 @@ Ink inkIn(int left, int top, int right, int bottom) {
 class OverlayTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(createOverlay(0, 450, 160, 480, 640, 480, true)); }
-    void TearDown() override { destroyOverlay(); }
+    void TearDown() override {
+        destroyOverlay();
+        setOverlayScale(1);
+    }
 };
 
 TEST_F(OverlayTest, FreshSurfaceIsTransparentAndPrimitivesNeedASurface) {
@@ -169,6 +172,51 @@ TEST_F(OverlayTest, WhiteTextIsOpaqueOnTransparentCells) {
     const Ink large = inkIn(0, 0, 160, 30);
     EXPECT_GE(large.bottom - large.top + 1, 2 * (small.bottom - small.top + 1) - 2);
     EXPECT_LT(large.bottom, 24);
+}
+
+TEST(OverlayScale, WholeTimesTheReferenceHeightThatFit) {
+    const std::pair<int, int> heightAndScale[] = {{480, 1}, {600, 1},  {800, 1},  {959, 1},
+                                                  {960, 2}, {1080, 2}, {2160, 4}, {100, 1}};
+    for (const auto& [height, scale] : heightAndScale) {
+        EXPECT_EQ(overlayScaleFor(height), scale) << height;
+    }
+}
+
+TEST_F(OverlayTest, ScaledHudIsDrawnLargerAndCrispNotBlownUp) {
+    setOverlayColour(0xFFFFFF);
+    setOverlayFont(10, false, true, false, "Verdana");
+    drawOverlayText("time:12.34", 80, 0, 160, 10, OverlayTextLeft);
+    finishOverlay();
+    const Ink single = inkIn(0, 0, 160, 30);
+
+    setOverlayScale(2);
+    ASSERT_EQ(overlayWidth(), 320);
+    ASSERT_EQ(overlayHeight(), 60);
+    // The pen and font carry over to the new surface.
+    drawOverlayText("time:12.34", 80, 0, 160, 10, OverlayTextLeft);
+    drawOverlayEllipse(15, 0, 45, 30);
+    finishOverlay();
+    const Ink text = inkIn(160, 0, 320, 20);
+    EXPECT_GE(text.left, 160);
+    EXPECT_NEAR(text.bottom - text.top + 1, 2 * (single.bottom - single.top + 1), 3);
+    EXPECT_NEAR(text.right - text.left + 1, 2 * (single.right - single.left + 1), 6);
+    const Ink light = inkIn(0, 0, 160, 60);
+    EXPECT_EQ(light.left, 30);
+    EXPECT_EQ(light.right, 89);
+    EXPECT_EQ(light.bottom, 59);
+
+    // Letters drawn at twice the size have edges that fall between two surface pixels of the
+    // same overlay unit; an enlarged small picture has none.
+    int mixedBlocks = 0;
+    for (int y = 0; y < 20; y += 2) {
+        for (int x = 160; x < 320; x += 2) {
+            const Pixel p = at(x, y);
+            mixedBlocks += !(at(x + 1, y) == p && at(x, y + 1) == p && at(x + 1, y + 1) == p);
+        }
+    }
+    EXPECT_GT(mixedBlocks, 10);
+    setOverlayScale(1);
+    EXPECT_EQ(overlayWidth(), 160);
 }
 
 TEST_F(OverlayTest, GaugeAtZeroAndOne) {

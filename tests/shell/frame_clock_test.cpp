@@ -88,6 +88,19 @@ TEST_F(FrameClockTest, PauseKeyTogglesOncePerPressAndResumesWithoutALongStep) {
     EXPECT_FALSE(app.paused);
 }
 
+TEST_F(FrameClockTest, GameInTheBackgroundRunsNoFrameAndResumesWithoutALongStep) {
+    app.inBackground = true;
+    for (std::uint32_t t = 1040; t <= 9000; t += 40) {
+        at(t);
+        EXPECT_EQ(advanceFrameClock(), 0.0f);
+    }
+    EXPECT_FLOAT_EQ(app.frameClock, 9.0f);
+    app.inBackground = false;
+    at(9035);
+    EXPECT_NEAR(advanceFrameClock(), 0.035f, 1e-4f);
+    EXPECT_FALSE(app.paused);
+}
+
 TEST_F(FrameClockTest, ClockThatGoesBackwardsKeepsFramesComing) {
     at(900000);
     app.frameClock = clockSeconds();

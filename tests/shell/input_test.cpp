@@ -1,4 +1,5 @@
 #include "shell/app_state.h"
+#include "shell/game_window.h"
 #include "shell/input.h"
 #include "shell/input_events.h"
 #include "shell/settings.h"
@@ -11,10 +12,11 @@
 namespace tb {
 namespace {
 
-SDL_Event keyEvent(Uint32 type, SDL_Keycode key) {
+SDL_Event keyEvent(Uint32 type, SDL_Keycode key, SDL_Scancode place = SDL_SCANCODE_UNKNOWN) {
     SDL_Event event{};
     event.type = type;
     event.key.keysym.sym = key;
+    event.key.keysym.scancode = place;
     return event;
 }
 
@@ -32,33 +34,53 @@ class InputTest : public ::testing::Test {
         app = AppState{};
         app.running = true;
         settings = Settings{};
+        drawingArea = DrawingArea{640, 480, 640, 480};
         std::memset(keyState, 0, sizeof keyState);
         axisX = axisY = 0.0f;
     }
-    void TearDown() override { settings = Settings{}; }
+    void TearDown() override {
+        settings = Settings{};
+        drawingArea = DrawingArea{};
+    }
 };
 
-TEST(InputMapping, GameKeysGetTheirVirtualKeyCodes) {
-    EXPECT_EQ(virtualKeyFor(SDLK_q), KeyQ);
-    EXPECT_EQ(virtualKeyFor(SDLK_ESCAPE), KeyEscape);
-    EXPECT_EQ(virtualKeyFor(SDLK_p), KeyP);
-    EXPECT_EQ(virtualKeyFor(SDLK_r), KeyR);
-    EXPECT_EQ(virtualKeyFor(SDLK_PAGEUP), KeyPageUp);
-    EXPECT_EQ(virtualKeyFor(SDLK_a), 'A');
-    EXPECT_EQ(virtualKeyFor(SDLK_z), 'Z');
-    EXPECT_EQ(virtualKeyFor(SDLK_7), '7');
-    EXPECT_EQ(virtualKeyFor(SDLK_F12), 123);
-    EXPECT_EQ(virtualKeyFor(SDLK_KP_ENTER), -1);
-    EXPECT_EQ(virtualKeyFor(SDLK_AUDIOMUTE), -1);
+TEST(InputMapping, KeysAreTheLayoutsLatinLettersElseTheirUsPlace) {
+    struct Case {
+        SDL_Keycode key;
+        SDL_Scancode place;
+        int code;
+        const char* layout;
+    };
+    const Case cases[] = {
+        {SDLK_q, SDL_SCANCODE_Q, KeyQ, "US"},
+        {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KeyEscape, "any"},
+        {SDLK_PAGEUP, SDL_SCANCODE_PAGEUP, KeyPageUp, "any"},
+        {SDLK_q, SDL_SCANCODE_A, KeyQ, "French: Q where US has A"},
+        {SDLK_a, SDL_SCANCODE_Q, 'A', "French: A where US has Q"},
+        {SDLK_z, SDL_SCANCODE_Y, 'Z', "German"},
+        {0x439, SDL_SCANCODE_Q, KeyQ, "Russian short i"},
+        {0x437, SDL_SCANCODE_P, KeyP, "Russian ze"},
+        {0x3C1, SDL_SCANCODE_R, KeyR, "Greek rho"},
+        {0xF6, SDL_SCANCODE_SEMICOLON, -1, "German o umlaut is no game key"},
+        {SDLK_COMMA, SDL_SCANCODE_M, -1, "French comma keeps no letter"},
+        {SDLK_7, SDL_SCANCODE_7, '7', "digits"},
+        {SDLK_F12, SDL_SCANCODE_F12, 123, "function keys"},
+        {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, -1, "keys without a code"},
+        {SDLK_AUDIOMUTE, SDL_SCANCODE_AUDIOMUTE, -1, "keys without a code"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(virtualKeyFor(c.key, c.place), c.code) << c.layout;
+    }
 }
 
-TEST(InputMapping, MouseSpansTheWindowFromMinusOneToOne) {
-    EXPECT_FLOAT_EQ(mouseAxis(0, 640), -1.0f);
-    EXPECT_FLOAT_EQ(mouseAxis(320, 640), 0.0f);
-    EXPECT_FLOAT_EQ(mouseAxis(640, 640), 1.0f);
-    EXPECT_FLOAT_EQ(mouseAxis(800, 640), 1.5f) << "beyond the window passes unchanged";
-    EXPECT_FLOAT_EQ(mouseAxis(-160, 640), -1.5f);
+TEST(InputMapping, MouseSpansTheDrawingAreaFromMinusOneToOne) {
+    EXPECT_FLOAT_EQ(mouseAxis(0, 641), -1.0f);
+    EXPECT_FLOAT_EQ(mouseAxis(320, 641), 0.0f);
+    EXPECT_FLOAT_EQ(mouseAxis(639, 640), 1.0f) << "the last pixel reaches full";
+    EXPECT_FLOAT_EQ(mouseAxis(800, 641), 1.5f) << "beyond the area passes unchanged";
+    EXPECT_FLOAT_EQ(mouseAxis(-160, 641), -1.5f);
     EXPECT_EQ(mouseAxis(10, 0), 0.0f);
+    EXPECT_EQ(mouseAxis(0, 1), 0.0f);
 }
 
 TEST(InputMapping, JoystickRangeMapsToUnitAndClamps) {
@@ -110,18 +132,40 @@ TEST_F(InputTest, QuitKeysAndCloseRequestsEndTheRun) {
     EXPECT_FALSE(app.running);
 }
 
-TEST_F(InputTest, MouseMotionUsesTheSettingsSize) {
-    settings.width = 800;
-    settings.height = 600;
-    inspectInputMessage(motionTo(200, 450));
+TEST_F(InputTest, MouseMotionUsesTheDrawingAreaNotTheSettings) {
+    settings.width = 640;
+    settings.height = 480;
+    drawingArea = DrawingArea{2560, 2048, 1281, 1025};
+    inspectInputMessage(motionTo(320, 768));
     EXPECT_FLOAT_EQ(axisX, -0.5f);
     EXPECT_FLOAT_EQ(axisY, 0.5f);
+}
+
+TEST_F(InputTest, LosingFocusPausesUntilEveryReasonIsGone) {
+    const auto windowEvent = [](SDL_WindowEventID id) {
+        SDL_Event event{};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = id;
+        inspectInputMessage(event);
+    };
+    windowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    EXPECT_TRUE(app.inBackground);
+    windowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_TRUE(app.inBackground) << "still minimised";
+    windowEvent(SDL_WINDOWEVENT_RESTORED);
+    EXPECT_FALSE(app.inBackground);
+    windowEvent(SDL_WINDOWEVENT_HIDDEN);
+    EXPECT_TRUE(app.inBackground);
+    windowEvent(SDL_WINDOWEVENT_SHOWN);
+    EXPECT_FALSE(app.inBackground);
+    EXPECT_FALSE(app.paused) << "the player's own pause is another matter";
 }
 
 TEST_F(InputTest, NoJoystickMeansNoReadingAndTheMouseKeepsControl) {
     joystick = Joystick{};
     EXPECT_FALSE(pollJoystick());
-    inspectInputMessage(motionTo(640, 0));
+    inspectInputMessage(motionTo(639, 0));
     EXPECT_FLOAT_EQ(axisX, 1.0f);
     EXPECT_FLOAT_EQ(axisY, -1.0f);
 }

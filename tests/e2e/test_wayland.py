@@ -1,0 +1,144 @@
+"""The launcher and the game as native Wayland clients (GTK's and SDL's Wayland back ends) in
+weston, which runs as a window on the virtual X server and passes real X input on to them:
+launcher, Start from the keyboard, racing, P, Q, and the settings saved."""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+import harness
+from harness import check
+
+from test_desktops import wait_for
+from test_launcher import ini_values
+
+OUTPUT = (1024, 768)
+
+
+class Weston:
+    """weston with its X11 back end on the harness's X server, gone again on stop()."""
+
+    def __init__(self, game, shell="kiosk-shell.so"):
+        self.runtime = tempfile.mkdtemp(prefix="tb-wayland-")
+        os.chmod(self.runtime, 0o700)
+        self.socket = "tb-wayland-%d" % os.getpid()
+        self.log = open(os.path.join(game.folder, "weston.log"), "wb")
+        self.process = subprocess.Popen(
+            ["weston", "--backend=x11-backend.so", "--shell=" + shell, "--use-pixman",
+             "--socket=" + self.socket, "--width=%d" % OUTPUT[0], "--height=%d" % OUTPUT[1],
+             "--idle-time=0"],
+            env=dict(os.environ, DISPLAY=game.xvfb.name, XDG_RUNTIME_DIR=self.runtime),
+            stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True,
+            preexec_fn=harness._die_with_harness)
+        wait_for(lambda: os.path.exists(os.path.join(self.runtime, self.socket)), 30,
+                 "weston's socket")
+        self.window = game.wait_window(width=OUTPUT[0], height=OUTPUT[1])
+
+    def environment(self):
+        return {"WAYLAND_DISPLAY": self.socket, "XDG_RUNTIME_DIR": self.runtime,
+                "SDL_VIDEODRIVER": "wayland", "GDK_BACKEND": "wayland"}
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.log.close()
+        shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+def output_picture(game, weston):
+    w = weston.window
+    root = game.xvfb.connection.screen().root
+    return root.get_image(w.x, w.y, w.width, w.height, 2, 0xFFFFFFFF).data
+
+
+def launcher_shown(game, weston, blank):
+    """A fifth of the output differs from the empty desktop (a clock ticking does not)."""
+    now = output_picture(game, weston)
+    step = 4 * 101
+    changed = sum(1 for i in range(0, len(now), step) if now[i:i + 3] != blank[i:i + 3])
+    return changed > len(now) // step // 5
+
+
+def changes_within(game, weston, seconds):
+    first = output_picture(game, weston)
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        time.sleep(0.2)
+        if output_picture(game, weston) != first:
+            return True
+    return False
+
+
+def racing(game, weston):
+    """The HUD's gauge, at the output's bottom-left corner: kiosk-shell gives the game window
+    the whole output, desktop-shell all of it below the panel when maximised, and the game
+    draws its picture over all it is given."""
+    w = weston.window
+    p = game.xvfb.pixel(w.x + 1, w.y + w.height - 10)
+    return p[0] < 90 and p[1] > 150 and p[2] > 150  # the gauge's complement of red
+
+
+def launcher_start_race_pause_and_quit(game):
+    weston = Weston(game)
+    try:
+        game.remove_ini()
+        game.launch(env=weston.environment())
+        # The splash picture is drawn with controls over it; the output leaves its background.
+        blank = output_picture(game, weston)
+        wait_for(lambda: launcher_shown(game, weston, blank), 30, "the launcher")
+        time.sleep(1)
+        check(game.running(), "the launcher ended: " + game.log())
+        game.key("alt+s", weston.window)
+        wait_for(lambda: racing(game, weston), 40, "the race filling the output")
+        check(changes_within(game, weston, 5), "no frames while racing")
+        check(not game.find_windows(cls="OpenGLWin"), "the game window went to X, not Wayland")
+        game.key("p", weston.window)
+        time.sleep(0.5)
+        check(not changes_within(game, weston, 1.5), "P did not pause")
+        game.key("p", weston.window)
+        check(changes_within(game, weston, 5), "P did not resume")
+        game.key("q", weston.window)
+        check(game.wait_exit() == 0, "Q should end the game; log:\n" + game.log())
+        check(ini_values(game.read_ini()).get("UseScreenRes") == "0",
+              "settings not saved:\n" + game.read_ini())
+    finally:
+        weston.stop()
+
+
+def desktop_size_window_fits_below_the_panel_as_trundlebay(game):
+    weston = Weston(game, shell="desktop-shell.so")
+    try:
+        game.write_ini("[Game]\nWindowed=1\nUseScreenRes=3\n")
+        # The protocol log shows the application id each window gives the compositor.
+        game.launch(env=dict(weston.environment(), WAYLAND_DEBUG="client"))
+        blank = output_picture(game, weston)
+        wait_for(lambda: launcher_shown(game, weston, blank), 30, "the launcher")
+        time.sleep(1)
+        game.key("alt+s", weston.window)
+        # Maximised with its decorations below weston's panel, the drawing area reaches the
+        # bottom of the output, where the HUD sits.
+        wait_for(lambda: racing(game, weston), 40, "the HUD at the bottom of the screen")
+        game.key("q", weston.window)
+        check(game.wait_exit() == 0, "Q should end the game; log:\n" + game.log())
+        app_ids = re.findall(r'(xdg_toplevel@\d+)\.set_app_id\("([^"]*)"\)', game.log())
+        check(len({window for window, _ in app_ids}) >= 2 and
+              {app_id for _, app_id in app_ids} == {"trundlebay"},
+              "launcher and game should both be trundlebay: %r" % app_ids)
+        values = ini_values(game.read_ini())
+        check(int(values["Width"]) == OUTPUT[0] and int(values["Height"]) < OUTPUT[1] - 32,
+              "the window did not leave room for the panel and its frame:\n" + game.read_ini())
+    finally:
+        weston.stop()
+
+
+if __name__ == "__main__":
+    harness.run([launcher_start_race_pause_and_quit,
+                 desktop_size_window_fits_below_the_panel_as_trundlebay], timeout=180)
