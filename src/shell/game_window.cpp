@@ -238,6 +238,25 @@ void takePointer() {
     }
 }
 
+void toggleFullScreen() {
+    SDL_Window* window = display.window.get();
+    if (!window) {
+        return;
+    }
+    const bool fullScreen = !display.fullScreen;
+    if (SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        std::fprintf(stderr, "Cannot switch %s full screen: %s\n", fullScreen ? "to" : "from",
+                     SDL_GetError());
+        return;
+    }
+    // The pointer is confined in a window and hidden in full screen; each switch swaps the two.
+    releasePointer();
+    display.fullScreen = fullScreen;
+    takePointer();
+    settings.windowed = fullScreen ? 0 : 1;
+    settings.changed = true;
+}
+
 void tearDownDisplay() {
     if (display.window) {
         SDL_SetWindowGrab(display.window.get(), SDL_FALSE);

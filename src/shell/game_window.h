@@ -28,6 +28,10 @@ void bringGameWindowToFront();
 // confined to the window (windowed) or hidden (full screen) again.
 void releasePointer();
 void takePointer();
+// Switches between the window and full screen at the desktop's size, the picture filling it;
+// the Windowed setting keeps the choice for the next start. Nothing without a window, or when
+// the window system refuses.
+void toggleFullScreen();
 // Gives the desktop back its mode, cursor and pointer, and closes the context and the window.
 // Safe to call again; the second call finds nothing left to release.
 void tearDownDisplay();

@@ -111,6 +111,13 @@ void reopenJoystick(int index) {
     }
 }
 
+// Alt+Enter and F11; a key held down switches once.
+bool isFullScreenKey(const SDL_KeyboardEvent& key) {
+    const SDL_Keycode sym = key.keysym.sym;
+    const bool enter = sym == SDLK_RETURN || sym == SDLK_KP_ENTER;
+    return key.repeat == 0 && (sym == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT) != 0));
+}
+
 // Why the game window is in the background, if it is.
 struct WindowPresence {
     bool focusLost = false;
@@ -209,6 +216,9 @@ float joystickAxis(int position, int minimum, int maximum) {
 void inspectInputMessage(const SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN:
+        if (isFullScreenKey(event.key)) {
+            toggleFullScreen();
+        }
         keyDown(virtualKeyFor(event.key.keysym.sym, event.key.keysym.scancode));
         break;
     case SDL_KEYUP:
