@@ -6,22 +6,13 @@ import subprocess
 import time
 
 import harness
-from harness import Xatom, check
+from harness import Xatom, check, wait_for
 
 from test_launcher import ini_values, start_from_launcher
 
 RED_LIGHT = (30, 15)  # centre of the red start light, overlay units
 GAUGE_EDGE = (1, 20)  # inside the gauge's 2-unit border, overlay units
 OVERLAY_HEIGHT = 30
-
-
-def wait_for(condition, timeout, what):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return
-        time.sleep(0.1)
-    raise harness.TestFailure("%s: not within %s s" % (what, timeout))
 
 
 def overlay_colour(game, window, point):
