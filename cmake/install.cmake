@@ -91,3 +91,6 @@ install(FILES ${tb_generated}/changelog.gz ${tb_packaging}/copyright
 # The modders' guides, beside the tools they describe.
 install(FILES ${CMAKE_SOURCE_DIR}/docs/maps.md ${CMAKE_SOURCE_DIR}/docs/media.md
         DESTINATION share/doc/trundlebay)
+# The pictures media.md shows, so that the installed guide is whole.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/gallery DESTINATION share/doc/trundlebay
+        FILES_MATCHING PATTERN "*.png")

@@ -13,7 +13,7 @@ packages=(
   nlohmann-json3-dev libglm-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick sox ffmpeg python3 python3-xlib mesa-utils
   valgrind desktop-file-utils python3-gi gir1.2-gtk-3.0
-  openbox weston x11-xkb-utils libdecor-0-plugin-1-cairo
+  openbox weston xwayland x11-xkb-utils libdecor-0-plugin-1-cairo
   dpkg-dev file lintian appstream
 )
 

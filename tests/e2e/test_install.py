@@ -5,6 +5,7 @@ starts from its link, races and quits, and a player who cannot write the media f
 their choices saved in their own config folder."""
 import glob
 import os
+import re
 import stat
 import subprocess
 
@@ -54,6 +55,11 @@ def check_media(game, prefix):
     docs = os.path.join(prefix, "share", "doc", "trundlebay")
     check(all(os.path.isfile(os.path.join(docs, n)) for n in ("maps.md", "media.md")),
           "the modders' guides are not installed")
+    for guide in ("maps.md", "media.md"):
+        with open(os.path.join(docs, guide)) as f:
+            links = re.findall(r"\]\(([^)#:]+)\)", f.read())
+        lost = [n for n in links if not os.path.exists(os.path.join(docs, n))]
+        check(not lost, "the installed %s links what is not installed: %r" % (guide, lost))
 
 
 def check_icons(prefix):

@@ -10,10 +10,12 @@ import argparse
 import collections
 import concurrent.futures
 import json
+import os
 import pathlib
 import statistics
 import subprocess
 import sys
+import tempfile
 
 SEEDS = range(1, 21)
 # A race may be won before the rivals of one direction are round once (they can be held up in
@@ -24,8 +26,10 @@ RUN_TIMEOUT = 120  # real seconds per tool run
 
 
 def run_tool(tool, *args, timeout=RUN_TIMEOUT):
-    return subprocess.run([str(tool), "race", *args], capture_output=True, text=True,
-                          timeout=timeout)
+    # An empty folder for the player's own tracks: the tester's own never join the maps.
+    with tempfile.TemporaryDirectory() as data:
+        return subprocess.run([str(tool), "race", *args], capture_output=True, text=True,
+                              timeout=timeout, env=dict(os.environ, XDG_DATA_HOME=data))
 
 
 def race_once(tool, map_path, seed, autopilot):

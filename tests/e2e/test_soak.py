@@ -6,6 +6,7 @@ which nobody can ever win must both be reported as problems.
 """
 import argparse
 import json
+import os
 import pathlib
 import struct
 import subprocess
@@ -18,8 +19,10 @@ RUN_TIMEOUT = 120  # real seconds
 
 
 def soak(tool, *args):
-    result = subprocess.run([str(tool), "soak", *args], capture_output=True, text=True,
-                            timeout=RUN_TIMEOUT)
+    # An empty folder for the player's own tracks: the tester's own never join the maps.
+    with tempfile.TemporaryDirectory() as data:
+        result = subprocess.run([str(tool), "soak", *args], capture_output=True, text=True,
+                                timeout=RUN_TIMEOUT, env=dict(os.environ, XDG_DATA_HOME=data))
     try:
         summary = json.loads(result.stdout)
     except json.JSONDecodeError:

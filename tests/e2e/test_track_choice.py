@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """The launcher's track list: every map of the media folder and of the player's own track
 folder is offered, however many; the choice is kept in game.ini as Track= unless it is
-Random, and the launcher opens on the stored choice."""
+Random, and the launcher opens on the stored choice; the race runs on the chosen track."""
 import os
+import time
 
 import harness
+import race_screen
 from harness import check
 
 TRACK_LIST = (136, 436)
@@ -56,8 +58,48 @@ def the_launcher_opens_on_the_stored_track_and_random_stores_none(game):
           "Random keeps no Track in [Game] and the other section's stays:\n" + text)
 
 
+def overview_at_the_start(game, steps=0):
+    """From the launcher with the track list moved by `steps`, the overview (Page Up) while the
+    start lights count down and every jeepney stands: the eye is fixed, the player's jeepney
+    at the arch, so the picture shows where the map puts the arch."""
+    game.remove_ini()
+    game.launch()
+    launcher = game.wait_window(name="Trundlebay", cls="Options")
+    game.scroll(launcher, *TRACK_LIST, steps=steps)
+    game.click(launcher, *harness.START_BUTTON)
+    window = game.wait_window(cls="OpenGLWin")
+    game.move_mouse(window, window.width // 2, window.height // 2)
+    race_screen.wait_for_countdown(game, window)
+    game.focus(window)
+    game._xdotool("keydown", "Prior")
+    try:
+        time.sleep(0.5)
+        shot = game.screenshot(window)
+    finally:
+        game._xdotool("keyup", "Prior")
+    game.key("q", window)
+    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    return shot
+
+
+def the_race_runs_on_the_chosen_track(game):
+    maps = sorted(n for n in os.listdir(game.media) if n.startswith("map"))
+    check(len(maps) >= 2, "too few maps: %r" % maps)
+    chosen = overview_at_the_start(game, steps=len(maps))
+    other = overview_at_the_start(game, steps=1)
+    for name in maps[:-1]:
+        game.remove_media(name)
+    alone = overview_at_the_start(game)
+    same = race_screen.mean_difference(chosen, alone)
+    different = race_screen.mean_difference(other, alone)
+    check(same < 8 and different > 25,
+          "%s chosen in the launcher looks %.1f from a race where it is the only map, %s %.1f"
+          % (maps[-1], same, maps[0], different))
+
+
 if __name__ == "__main__":
     harness.run([
         the_last_of_nineteen_is_the_players_own,
         the_launcher_opens_on_the_stored_track_and_random_stores_none,
+        the_race_runs_on_the_chosen_track,
     ])

@@ -1,6 +1,7 @@
 """The launcher and the game as native Wayland clients (GTK's and SDL's Wayland back ends) in
 weston, which runs as a window on the virtual X server and passes real X input on to them:
-launcher, Start from the keyboard, racing, P, Q, and the settings saved."""
+launcher, Start from the keyboard, racing, P, Q, and the settings saved. Then both as X clients
+of weston's Xwayland, where the picture and the mouse must follow the window weston gives."""
 
 import os
 import re
@@ -10,9 +11,11 @@ import tempfile
 import time
 
 import harness
+import race_screen
 from harness import check
 
-from test_desktops import wait_for
+from test_desktops import red_light_on, wait_for
+from test_desktops import racing as racing_in
 from test_launcher import ini_values
 
 OUTPUT = (1024, 768)
@@ -21,7 +24,7 @@ OUTPUT = (1024, 768)
 class Weston:
     """weston with its X11 back end on the harness's X server, gone again on stop()."""
 
-    def __init__(self, game, shell="kiosk-shell.so"):
+    def __init__(self, game, shell="kiosk-shell.so", xwayland=False):
         self.runtime = tempfile.mkdtemp(prefix="tb-wayland-")
         os.chmod(self.runtime, 0o700)
         self.socket = "tb-wayland-%d" % os.getpid()
@@ -29,15 +32,28 @@ class Weston:
         self.process = subprocess.Popen(
             ["weston", "--backend=x11-backend.so", "--shell=" + shell, "--use-pixman",
              "--socket=" + self.socket, "--width=%d" % OUTPUT[0], "--height=%d" % OUTPUT[1],
-             "--idle-time=0"],
+             "--idle-time=0"] + (["--xwayland"] if xwayland else []),
             env=dict(os.environ, DISPLAY=game.xvfb.name, XDG_RUNTIME_DIR=self.runtime),
             stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True,
             preexec_fn=harness._die_with_harness)
         wait_for(lambda: os.path.exists(os.path.join(self.runtime, self.socket)), 30,
                  "weston's socket")
         self.window = game.wait_window(width=OUTPUT[0], height=OUTPUT[1])
+        self.x_display = None
+        if xwayland:
+            log = os.path.join(game.folder, "weston.log")
+            wait_for(lambda: self._read_x_display(log), 30, "weston's X display")
+
+    def _read_x_display(self, log):
+        with open(log, errors="replace") as f:
+            found = re.search(r"xserver listening on display (:\d+)", f.read())
+        self.x_display = found and found.group(1)
+        return self.x_display
 
     def environment(self):
+        if self.x_display:
+            return {"DISPLAY": self.x_display, "XDG_RUNTIME_DIR": self.runtime,
+                    "SDL_VIDEODRIVER": "x11", "GDK_BACKEND": "x11"}
         return {"WAYLAND_DISPLAY": self.socket, "XDG_RUNTIME_DIR": self.runtime,
                 "SDL_VIDEODRIVER": "wayland", "GDK_BACKEND": "wayland"}
 
@@ -139,6 +155,84 @@ def desktop_size_window_fits_below_the_panel_as_trundlebay(game):
         weston.stop()
 
 
+def start_under_xwayland(game, weston, ini):
+    """Launcher and Start; the game window as Xwayland has it, placed on the output."""
+    game.write_ini(ini)
+    game.launch(env=weston.environment())
+    blank = output_picture(game, weston)
+    wait_for(lambda: launcher_shown(game, weston, blank), 30, "the launcher")
+    time.sleep(1)
+    check(game.running(), "the launcher ended: " + game.log())
+    game.key("alt+s", weston.window)
+    found = []
+
+    def game_window():
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
+                              env=dict(os.environ, DISPLAY=weston.x_display)).stdout
+        place = re.search(r'\("OpenGLWin" "OpenGLWin"\)\s+(\d+)x(\d+)\S*\s+\+(-?\d+)\+(-?\d+)',
+                          tree)
+        if place:
+            width, height, x, y = (int(v) for v in place.groups())
+            found[:] = [harness.Window(0, "Trundlebay", None, weston.window.x + x,
+                                       weston.window.y + y, width, height)]
+        return found and red_light_on(game, found[0])
+
+    wait_for(game_window, 40, "the start lights at the game window's corner")
+    return found[0]
+
+
+def lower_half_difference(a, b, step=8):
+    """Road and the player's own jeepney; the rivals drive off in the upper half."""
+    points = [(x, y) for y in range(a.height // 2, a.height, step) for x in range(0, a.width, step)]
+    return sum(abs(p - q) for x, y in points
+               for p, q in zip(a.pixel(x, y), b.pixel(x, y))) / len(points)
+
+
+def xwayland_full_screen_and_desktop_size_follow_the_drawing_area(game):
+    """Under Xwayland a 640x480 full screen is given the whole output: the picture reaches its
+    corners and the pointer's centre is the output's centre, where the jeepney stands still.
+    The desktop size in a window lies, frame and all, within the output below the panel."""
+    race_screen.keep_one_map(game)
+    weston = Weston(game, shell="desktop-shell.so", xwayland=True)
+    try:
+        w = start_under_xwayland(game, weston, "[Game]\nWindowed=0\nUseScreenRes=0\n")
+        check((w.width, w.height) == OUTPUT, "full screen is %dx%d" % (w.width, w.height))
+        # Sky and clouds, far brighter in blue than the dark colour the window is cleared to.
+        top_right = [game.xvfb.pixel(w.x + w.width - 2 - 32 * i, w.y + 1) for i in range(8)]
+        check(all(p[2] > 150 for p in top_right),
+              "no sky at the output's top right, the picture does not fill it: %r" % top_right)
+        game.move_mouse(w, w.width // 2, w.height // 2)
+        wait_for(lambda: racing_in(game, w), 40, "the race")
+        # Once the chase camera has come to rest behind it, the jeepney stands at the start.
+        shots = [game.screenshot(weston.window, "standing.png")]
+
+        def standing():
+            time.sleep(1)
+            shots.append(game.screenshot(weston.window, "standing.png"))
+            return lower_half_difference(shots[-2], shots[-1]) < 3
+
+        wait_for(standing, 20, "the jeepney standing still with the pointer at the centre")
+        race_screen.drive_forward(game, w)
+        wait_for(lambda: lower_half_difference(
+            shots[-1], game.screenshot(weston.window, "away.png")) > 25, 40,
+            "the jeepney driving away with the pointer at the top")
+        game.key("q", weston.window)
+        check(game.wait_exit() == 0, "Q should end the game; log:\n" + game.log())
+
+        w = start_under_xwayland(game, weston, "[Game]\nWindowed=1\nUseScreenRes=3\n")
+        wait_for(lambda: racing_in(game, w), 40, "the race")
+        game.key("q", weston.window)
+        check(game.wait_exit() == 0, "Q should end the game; log:\n" + game.log())
+        values = ini_values(game.read_ini())
+        check(w.x >= 0 and w.y > 32 and w.x + w.width <= OUTPUT[0] and
+              w.y + w.height <= OUTPUT[1] and
+              (int(values["Width"]), int(values["Height"])) == (w.width, w.height),
+              "window %r on the output; game.ini:\n%s" % (w, game.read_ini()))
+    finally:
+        weston.stop()
+
+
 if __name__ == "__main__":
     harness.run([launcher_start_race_pause_and_quit,
-                 desktop_size_window_fits_below_the_panel_as_trundlebay], timeout=180)
+                 desktop_size_window_fits_below_the_panel_as_trundlebay,
+                 xwayland_full_screen_and_desktop_size_follow_the_drawing_area], timeout=180)

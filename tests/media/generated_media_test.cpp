@@ -19,8 +19,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -34,6 +37,12 @@ class GeneratedMedia : public ::testing::Test {
     void SetUp() override {
         previous_ = mediaFolder();
         setMediaFolder(TB_BUILD_MEDIA_DIR);
+        // The maps found are the generated ones alone, never the tester's own tracks.
+        const char* dataHome = std::getenv("XDG_DATA_HOME");
+        previousDataHome_ = dataHome ? std::optional<std::string>(dataHome) : std::nullopt;
+        char pattern[] = "/tmp/trundlebay-data-XXXXXX";
+        emptyDataHome_ = mkdtemp(pattern);
+        setenv("XDG_DATA_HOME", emptyDataHome_.c_str(), 1);
         setGraphicsEnabled(false);
         resetGameModels();
         resetTrack();
@@ -42,8 +51,13 @@ class GeneratedMedia : public ::testing::Test {
         resetGameModels();
         resetTrack();
         setMediaFolder(previous_);
+        previousDataHome_ ? setenv("XDG_DATA_HOME", previousDataHome_->c_str(), 1)
+                          : unsetenv("XDG_DATA_HOME");
+        std::filesystem::remove_all(emptyDataHome_);
     }
     std::string previous_;
+    std::optional<std::string> previousDataHome_;
+    std::string emptyDataHome_;
 };
 
 bool isRoad(const TrackGrid& grid, int column, int row) {
