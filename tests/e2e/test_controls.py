@@ -35,6 +35,7 @@ def overview(game, window, name):
     time.sleep(0.5)
     shot = game.screenshot(window, name)
     game._xdotool("keyup", "Prior")
+    time.sleep(0.5)  # the chase view back before anything else is looked at
     return shot
 
 
