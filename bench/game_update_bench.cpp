@@ -1,39 +1,23 @@
 // The game update of one frame (`update`), headless and mid-race: eight jeepneys racing, the
 // player's driven by the opponents' rule, on every generated map. "withHud" also paints the
 // head-up display into the overlay surface, as the windowed game does every frame.
-#include "race/game_update.h"
 #include "race/headless_race.h"
 #include "race/race_progress.h"
 #include "render/overlay.h"
-#include "shell/app_state.h"
-#include "shell/clock.h"
 #include "shell/media_paths.h"
 #include "shell/random.h"
+#include "simulated_frames.h"
 
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <cstdint>
 
 namespace {
 
 constexpr std::array<const char*, 4> Maps = {"mapFiesta.bmp", "mapPlaza.bmp", "mapProvince.bmp",
                                              "mapTerraces.bmp"};
-constexpr std::uint32_t FrameMilliseconds = 30;
-// Into the race far enough that the field has spread out over the track.
-constexpr int FramesIntoRace = 500;
-
-std::uint32_t now = 0;
-std::uint32_t benchClock() {
-    return now;
-}
-
-void runFrame() {
-    now += FrameMilliseconds;
-    tb::app.frameTime = 0.001f * FrameMilliseconds;
-    tb::app.frameClock = tb::clockSeconds();
-    tb::update();
-}
+using tb::bench::FramesIntoRace;
+using tb::bench::runFrame;
 
 // A fresh countdown, then frames until the race is well under way.
 void startRace() {
@@ -50,8 +34,7 @@ void updateMidRace(benchmark::State& state, bool withHud) {
     tb::setMediaFolder(TB_BUILD_MEDIA_DIR);
     tb::seedRandom(7);
     const tb::HeadlessLevel level(Maps[state.range(0)], true);
-    now = 1000;
-    tb::setClockSource(benchClock);
+    tb::bench::startSimulatedClock();
     if (withHud) {
         tb::createOverlay(0, 450, 160, 480, 640, 480, true);
         tb::setUpdateOptions({true, true});

@@ -2,36 +2,20 @@
 // poses (with the sparks' step) and posing the jeepneys, wheels and camera between two frames
 // for a picture, with the models themselves not drawn (run under xvfb-run: the view set-up
 // needs a GL context).
-#include "race/game_update.h"
 #include "race/headless_race.h"
 #include "race/race_progress.h"
 #include "render/smooth_frames.h"
-#include "shell/app_state.h"
-#include "shell/clock.h"
 #include "shell/media_paths.h"
 #include "shell/random.h"
+#include "simulated_frames.h"
 #include "support/gl_context.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdint>
-
 namespace {
 
-constexpr std::uint32_t FrameMilliseconds = 30;
-constexpr int FramesIntoRace = 500;
-
-std::uint32_t now = 0;
-std::uint32_t benchClock() {
-    return now;
-}
-
-void runFrame() {
-    now += FrameMilliseconds;
-    tb::app.frameTime = 0.001f * FrameMilliseconds;
-    tb::app.frameClock = tb::clockSeconds();
-    tb::update();
-}
+using tb::bench::FramesIntoRace;
+using tb::bench::runFrame;
 
 template <typename Step> void midRace(benchmark::State& state, Step step) {
     const tb::test::GlContext gl;
@@ -42,8 +26,7 @@ template <typename Step> void midRace(benchmark::State& state, Step step) {
     tb::setMediaFolder(TB_BUILD_MEDIA_DIR);
     tb::seedRandom(7);
     const tb::HeadlessLevel level("mapPlaza.bmp", true);
-    now = 1000;
-    tb::setClockSource(benchClock);
+    tb::bench::startSimulatedClock();
     tb::setRacePhase(tb::Countdown);
     for (int i = 0; i < FramesIntoRace; ++i) {
         runFrame();

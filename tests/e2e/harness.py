@@ -197,9 +197,13 @@ class Xvfb:
 
     def pixel(self, x, y):
         """The (r, g, b) of one screen pixel, read straight from the server."""
-        image = self.connection.screen().root.get_image(x, y, 1, 1, X.ZPixmap, 0xFFFFFFFF)
-        blue, green, red = image.data[0], image.data[1], image.data[2]
+        blue, green, red = self.picture(x, y, 1, 1)[:3]
         return (red, green, blue)
+
+    def picture(self, x, y, width, height):
+        """The raw pixels of a screen rectangle, for telling whether it changes."""
+        root = self.connection.screen().root
+        return root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data
 
     def stop(self):
         manager = getattr(self, "window_manager", None)
@@ -491,6 +495,17 @@ def wait_for(condition, timeout, what):
             return
         time.sleep(0.1)
     raise TestFailure("%s within %s s" % (what, timeout))
+
+
+def changes_within(picture, seconds):
+    """True when `picture()` gives other pixels within `seconds`: the game is drawing."""
+    first = picture()
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        time.sleep(0.2)
+        if picture() != first:
+            return True
+    return False
 
 
 def _alarm(signum, frame):

@@ -38,19 +38,9 @@ def restart_shows_red_light(game, window, key="r"):
     wait_for(lambda: red_light_on(game, window), 20, "the start lights after R")
 
 
-def window_picture(game, window):
-    root = game.xvfb.connection.screen().root
-    return root.get_image(window.x, window.y, window.width, window.height, 2, 0xFFFFFFFF).data
-
-
 def frames_keep_coming(game, window, seconds=2.0):
-    first = window_picture(game, window)
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        time.sleep(0.2)
-        if window_picture(game, window) != first:
-            return True
-    return False
+    return harness.changes_within(
+        lambda: game.xvfb.picture(window.x, window.y, window.width, window.height), seconds)
 
 
 def other_window(game):
