@@ -11,7 +11,7 @@ import time
 import harness
 import race_screen as rs
 from game_probe import VirtualPad
-from harness import check
+from harness import check, wait_for
 
 TRIGGER_RIGHT, BUTTON_Y = 5, 3
 
@@ -79,10 +79,12 @@ def a_pad_plugged_in_while_racing_drives(game):
 
     chase = game.screenshot(window, "chase.png")
     pad.button(BUTTON_Y, True)
-    time.sleep(0.5)
-    by_pad = game.screenshot(window, "overview_by_pad.png")
-    pad.button(BUTTON_Y, False)
-    check(rs.mean_difference(by_pad, chase) > 25, "Y did not show the overview")
+    try:
+        wait_for(lambda: rs.mean_difference(
+            game.screenshot(window, "overview_by_pad.png"), chase) > 25, 30,
+            "the overview while Y is held")
+    finally:
+        pad.button(BUTTON_Y, False)
 
     pad.unplug()
     time.sleep(0.5)
