@@ -4,6 +4,7 @@
 #include "shell/media_paths.h"
 #include "shell/random.h"
 #include "support/bmp_writer.h"
+#include "track/transform.h"
 
 #include <gtest/gtest.h>
 
@@ -396,12 +397,14 @@ TEST_F(TrackBuilderTest, ObjectsArePlacedAndFullObjectListsSkipQuietly) {
     // A seventeenth wall is left out and the scan goes on to the next row.
     std::string moreWalls(19, 'W');
     moreWalls[0] = moreWalls[18] = 'r';
-    writeMap("more.bmp",
-             {std::string(19, 'r'), moreWalls, "rKrrrrrrrrrrrrrrrrr", std::string(19, 'r')});
+    writeMap("more.bmp", {std::string(19, 'r'), moreWalls, "rKrrrrrrrrrrrrrrrrr",
+                          "r" + std::string(17, 'C') + "r", std::string(19, 'r')});
     EXPECT_FALSE(buildTrackFromMap("more.bmp"));
     EXPECT_EQ(track.wallPlacements.count, 16);
     EXPECT_EQ(lastTrackBuild().skippedWalls, 1);
     EXPECT_EQ(track.kuboPlacements.count, 1);
+    EXPECT_EQ(track.carabaoPlacements.count, 16);
+    EXPECT_EQ(lastTrackBuild().skippedCarabaos, 1);
 }
 
 TEST_F(TrackBuilderTest, FullStreetListStopsTheScanWhereItIs) {
@@ -446,6 +449,11 @@ TEST_F(TrackBuilderTest, RoadThatNeverReturnsEndsTheWalkWithFailure) {
     EXPECT_EQ(lastTrackBuild().walkTurns, MaxWaypoints);
     EXPECT_EQ(track.waypointCount, 4);
     EXPECT_EQ(codeAt(2, 1), Open) << "the build is still closed";
+    ASSERT_EQ(track.tPlacements.count, 1);
+    Mat4 t{};
+    const Point2 tAt = centreOf(track.grid, 2, 3);
+    composeTransform(t, 10.01f, 10.0f, 10.01f, 0, 0, 0, tAt.x, 0, tAt.z);
+    EXPECT_EQ(track.tPlacements.entries[0], t) << "a T tile stands unturned on its cell";
 
     // A road that runs into open ground and off the map.
     writeMap("open.bmp", {
@@ -473,6 +481,27 @@ TEST_F(TrackBuilderTest, RoadThatNeverReturnsEndsTheWalkWithFailure) {
     EXPECT_FALSE(buildTrackFromMap("tiny.bmp"));
     EXPECT_FALSE(lastTrackBuild().archFound);
     EXPECT_EQ(codeAt(1, 1), StartArch);
+}
+
+TEST(TrackGridTest, AWorldPointFallsInTheNearestCellEitherSideOfTheCentre) {
+    track.grid.centreColumn = 5;
+    track.grid.centreRow = 3;
+    track.grid.cellWidth = 16.0f;
+    track.grid.cellDepth = 8.0f;
+    const struct {
+        float x, z;
+        int column, row;
+    } cases[] = {
+        {7.9f, 3.9f, 5, 3},     {8.1f, 4.1f, 6, 4},
+        {-7.9f, -3.9f, 5, 3},   {-8.1f, -4.1f, 4, 2},
+        {-87.9f, -27.9f, 0, 0}, {-88.1f, -28.1f, -1, -1}, // rounds away from zero, not down
+    };
+    for (const auto& c : cases) {
+        const Cell cell = worldToCell(c.x, c.z);
+        EXPECT_EQ(cell.column, c.column) << "x " << c.x;
+        EXPECT_EQ(cell.row, c.row) << "z " << c.z;
+    }
+    resetTrack();
 }
 
 } // namespace
