@@ -62,12 +62,17 @@ TEST_F(CollisionTest, ContactIsTheMeanCrossingAndEachSpinsAboutItByTheOthersHead
 }
 
 // The bounding spheres' test comes first and adds the squared radii (57.5 each): footprints
-// that overlap end to end are no contact once the centres are sqrt(115) apart.
+// that overlap end to end are no contact once the centres are sqrt(115) apart in space.
 TEST_F(CollisionTest, FootprintsOverlappingBeyondTheSpheresReachDoNotTouch) {
-    giveBody(0, {0, 0, 0}, 0);
-    for (const auto& [z, touching] : {std::pair{10.0f, true}, std::pair{11.0f, false}}) {
-        giveBody(1, {0.5f, 0, z}, 3.14159f);
-        EXPECT_EQ(modelsTouch(vehicleBody(0), vehicleBody(1)).touching, touching) << "z " << z;
+    giveBody(0, {0, 1, 0}, 0);
+    const struct {
+        Vec3 at;
+        bool touching;
+    } cases[] = {{{0.5f, 1, 10.7f}, true}, {{0.5f, 3, 10.6f}, false}, {{0.5f, 1, 11}, false}};
+    for (const auto& c : cases) {
+        giveBody(1, c.at, 3.14159f);
+        EXPECT_EQ(modelsTouch(vehicleBody(0), vehicleBody(1)).touching, c.touching)
+            << "y " << c.at.y << " z " << c.at.z;
     }
 }
 

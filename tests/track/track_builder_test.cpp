@@ -393,6 +393,7 @@ TEST_F(TrackBuilderTest, ObjectsArePlacedAndFullObjectListsSkipQuietly) {
 
     EXPECT_FLOAT_EQ(gameModels.store.transform[12], (1 - 9) * 16.0f);
     EXPECT_NEAR(gameModels.store.transform[8], 9.0f, 1e-3f);
+    EXPECT_NEAR(gameModels.store.transform[5], 9.0f, 1e-5f);
 
     // A seventeenth wall is left out and the scan goes on to the next row.
     std::string moreWalls(19, 'W');
