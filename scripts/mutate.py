@@ -128,7 +128,8 @@ def mutants_of(text):
 
 
 def line_of(text, offset):
-    return text.count("\n", 0, offset) + 1
+    """The line and column of an offset, both from 1, so a survivor can be found."""
+    return text.count("\n", 0, offset) + 1, offset - text.rfind("\n", 0, offset)
 
 
 class Run:
@@ -179,13 +180,14 @@ class Run:
                     outcome = "no build"
                 else:
                     outcome, _ = self.run_tests(folder, max(30.0, baseline * 10))
+                line, column = line_of(original, offset)
                 self.results.append({
-                    "file": str(path.relative_to(ROOT)), "line": line_of(original, offset),
+                    "file": str(path.relative_to(ROOT)), "line": line, "column": column,
                     "kind": kind, "from": old.strip(), "to": new.strip(),
                     "outcome": {"failed": "killed", "timeout": "killed",
                                 "passed": "survived"}.get(outcome, outcome)})
-                print(f"{self.results[-1]['outcome']:9} {path.relative_to(ROOT)}:"
-                      f"{self.results[-1]['line']} {kind}: {old.strip()!r} -> {new.strip()!r}",
+                print(f"{self.results[-1]['outcome']:9} {path.relative_to(ROOT)}:{line}:{column} "
+                      f"{kind}: {old.strip()!r} -> {new.strip()!r}",
                       flush=True)
         finally:
             # A fresh time stamp, not the old one: the last mutant's object is newer than the
@@ -272,7 +274,8 @@ def main():
     print("survivors:")
     for r in run.results:
         if r["outcome"] == "survived":
-            print(f"  {r['file']}:{r['line']} {r['kind']}: {r['from']!r} -> {r['to']!r}")
+            print(f"  {r['file']}:{r['line']}:{r['column']} {r['kind']}: "
+                  f"{r['from']!r} -> {r['to']!r}")
 
 
 if __name__ == "__main__":

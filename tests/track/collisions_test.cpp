@@ -180,11 +180,38 @@ TEST_F(CollisionTest, TheStoreHutsAndCarabaosBounceThePlayerLikeAWall) {
         track.kuboPlacements.entries[0] = track.carabaoPlacements.entries[0] = at;
         track.kuboPlacements.count = track.carabaoPlacements.count = 1;
         setCellAt(0.0f, 32.0f, kind);
-        arrive(0, {0.5f, 0, 31.0f}, {0.5f, 0, 31.6f}, 0, 20.0f);
+        arrive(0, {0.3f, 0, 31.0f}, {0.5f, 0, 31.6f}, 0, 20.0f);
         collideVehicles();
         EXPECT_EQ(vehicles[0].speed, 0.0f) << "code " << kind;
         EXPECT_NEAR(vehicleBody(0).position.z, 31.0f - 1.25f * 0.6f, 1e-4f) << "code " << kind;
+        EXPECT_NEAR(vehicles[0].spinRate, 0.02f * (-0.6f * 0.5f + 0.2f * 31.6f), 1e-5f);
     }
+    // The list's count bounds the huts tested: the unused entries stand at the origin.
+    track.kuboPlacements = {};
+    setCellAt(0.0f, 0.0f, Kubo);
+    arrive(0, {0.5f, 0, -0.6f}, {0.5f, 0, 0}, 0, 20.0f);
+    collideVehicles();
+    EXPECT_EQ(vehicles[0].speed, 20.0f);
+}
+
+TEST(SegmentsCross, OnlyWithinBothSegmentsAndAddsTheCrossing) {
+    const struct {
+        float x3, z3, x4, z4;
+        bool cross;
+    } cases[] = {
+        {-1, 3, 3, -1, true},  // crosses (0, 0)-(2, 2) at (1, 1)
+        {-1, 3, 0, 2, false},  // stops short of it
+        {3, -1, 5, -3, false}, // starts beyond it
+        {0, 1, 2, 3, false},   // parallel
+    };
+    for (const auto& c : cases) {
+        float x = 0.5f, z = 0.25f;
+        EXPECT_EQ(segmentsCross(0, 0, 2, 2, c.x3, c.z3, c.x4, c.z4, x, z), c.cross) << c.x4;
+        EXPECT_EQ(x, c.cross ? 1.5f : 0.5f);
+        EXPECT_EQ(z, c.cross ? 1.25f : 0.25f);
+    }
+    float x = 0, z = 0;
+    EXPECT_FALSE(segmentsCross(0, 0, 0.5f, 0.5f, -1, 3, 3, -1, x, z)) << "ends short of (1, 1)";
 }
 
 } // namespace
