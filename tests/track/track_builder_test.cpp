@@ -192,13 +192,15 @@ TEST_F(TrackBuilderTest, RandomChoiceCoversEveryMapAndNeverRunsPastTheList) {
     EXPECT_EQ(chooseTrackMap(3, 10923), 1);
     EXPECT_EQ(chooseTrackMap(16, 32766), 15);
 
-    EXPECT_FALSE(buildTrack()) << "no map in the folder";
-    EXPECT_FALSE(track.grid.loaded);
-    EXPECT_EQ(track.grid.width, 0);
-
     writeMap("map_only.bmp", LoopMap);
     EXPECT_TRUE(buildTrack());
     EXPECT_EQ(track.waypointCount, 4);
+
+    std::filesystem::remove(folder_ + "/map_only.bmp");
+    EXPECT_FALSE(buildTrack()) << "no map in the folder";
+    EXPECT_FALSE(track.grid.loaded);
+    EXPECT_EQ(track.grid.width, 0);
+    EXPECT_FALSE(lastTrackBuild().walkClosed) << "nor the last build's report";
 }
 
 TEST_F(TrackBuilderTest, ReadingAMapMatchesColoursExactly) {
