@@ -396,6 +396,7 @@ TEST_F(TrackBuilderTest, ObjectsArePlacedAndFullObjectListsSkipQuietly) {
     EXPECT_FLOAT_EQ(gameModels.store.transform[12], (1 - 9) * 16.0f);
     EXPECT_NEAR(gameModels.store.transform[8], 9.0f, 1e-3f);
     EXPECT_NEAR(gameModels.store.transform[5], 9.0f, 1e-5f);
+    EXPECT_NEAR(gameModels.store.transform[2], -9.0f, 1e-3f);
 
     // A seventeenth wall is left out and the scan goes on to the next row.
     std::string moreWalls(19, 'W');
@@ -486,7 +487,7 @@ TEST_F(TrackBuilderTest, RoadThatNeverReturnsEndsTheWalkWithFailure) {
     EXPECT_EQ(codeAt(1, 1), StartArch);
 }
 
-TEST(TrackGridTest, AWorldPointFallsInTheNearestCellEitherSideOfTheCentre) {
+TEST(TrackGridTest, AWorldPointFallsInTheNearestCellAndCellsOutsideHaveNoCode) {
     track.grid.centreColumn = 5;
     track.grid.centreRow = 3;
     track.grid.cellWidth = 16.0f;
@@ -495,15 +496,22 @@ TEST(TrackGridTest, AWorldPointFallsInTheNearestCellEitherSideOfTheCentre) {
         float x, z;
         int column, row;
     } cases[] = {
-        {7.9f, 3.9f, 5, 3},     {8.1f, 4.1f, 6, 4},
-        {-7.9f, -3.9f, 5, 3},   {-8.1f, -4.1f, 4, 2},
-        {-87.9f, -27.9f, 0, 0}, {-88.1f, -28.1f, -1, -1}, // rounds away from zero, not down
+        {7.9f, 3.9f, 5, 3},       {8.1f, 4.1f, 6, 4},     {-7.9f, -3.9f, 5, 3},
+        {-8.1f, -4.1f, 4, 2},     {-71.9f, -19.9f, 1, 1}, {-87.9f, -27.9f, 0, 0},
+        {-88.1f, -28.1f, -1, -1}, // rounds away from zero, not down
     };
     for (const auto& c : cases) {
         const Cell cell = worldToCell(c.x, c.z);
         EXPECT_EQ(cell.column, c.column) << "x " << c.x;
         EXPECT_EQ(cell.row, c.row) << "z " << c.z;
     }
+    track.grid.width = 2;
+    track.grid.height = 2;
+    track.grid.cells = {1, 2, 3, 4};
+    for (const Cell outside : {Cell{-1, 0}, Cell{2, 0}, Cell{0, -1}, Cell{0, 2}}) {
+        EXPECT_EQ(cellCode(track.grid, outside), -1) << outside.column << ", " << outside.row;
+    }
+    EXPECT_EQ(cellCode(track.grid, {1, 1}), 4);
     resetTrack();
 }
 
