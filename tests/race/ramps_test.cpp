@@ -65,9 +65,9 @@ TEST_F(RampTest, TheFirstTriangleInFileOrderDecidesWithinTheProbesReach) {
     EXPECT_EQ(surfaceUnder(0.0f, 0.0f), 0.0f) << "beside the ramp's triangles";
     makeRampModel({1.0f}); // a top at 10 units is out of the probe's reach
     EXPECT_EQ(surfaceUnder(16.0f, -8.0f), 0.0f);
-    EXPECT_NEAR(segmentHitsTriangle({0, 0, 0}, {4, 0, 0}, {0, 4, 4}, {1, -1, 1}, {1, 9, 1}).t, 0.2f,
-                1e-5f)
-        << "a sloped face, height 1 at z 1";
+    EXPECT_NEAR(segmentHitsTriangle({0, 0, 0}, {4, 2, 0}, {1, 4, 4}, {1, -1, 1}, {1, 9, 1}).t,
+                0.2375f, 1e-5f)
+        << "a face sloped both ways, 1.375 high at (1, 1)";
     gameModels.streetJ.loaded = 0;
     placeRamp(identityMatrix());
     EXPECT_EQ(surfaceUnder(0.0f, 0.0f), 0.0f) << "no model, no surface";

@@ -264,6 +264,7 @@ TEST_F(TrackBuilderTest, RectangularLoopGivesFourWaypointsInDrivingOrder) {
     EXPECT_FLOAT_EQ(gameModels.arch.transform[14], -16.0f);
     EXPECT_NEAR(gameModels.arch.transform[8], 9.0f, 1e-3f) << "arch turned a quarter, scale 9";
     EXPECT_NEAR(gameModels.arch.transform[5], 5.0f, 1e-5f);
+    EXPECT_NEAR(gameModels.arch.transform[2], -9.0f, 1e-3f);
 
     EXPECT_EQ(track.straightPlacements.count, 13);
     EXPECT_EQ(track.cornerPlacements.count, 4);
