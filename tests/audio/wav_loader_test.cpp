@@ -52,8 +52,9 @@ TEST_F(WavLoaderTest, ChunksBeforeTheSamplesAreSkipped) {
     for (int i = 0; i < 11025; ++i) {
         samples += le16(i * 3 - 16000);
     }
-    // An odd-sized chunk has no padding byte here.
-    const std::string extras = chunk("LIST", "abc") + chunk("fact", le32(11025));
+    // An odd-sized chunk has no padding byte here; one over 64 KiB needs its size's third byte.
+    const std::string extras =
+        chunk("LIST", "abc" + std::string(65536, 'x')) + chunk("fact", le32(11025));
     ASSERT_EQ(load(riff(pcmFormat(16) + extras + chunk("data", samples))), 0);
     ASSERT_EQ(channel(0).length, 11025);
     EXPECT_EQ(channel(0).samples[0], -16000);

@@ -66,6 +66,10 @@ TEST_F(HudTest, StartLightsRedThenYellowThenGreen) {
         {2.0f, {32, 0, 0, 255}, {255, 255, 0, 255}, {0, 32, 0, 255}},
         {1.0f, {32, 0, 0, 255}, {32, 32, 0, 255}, {0, 255, 0, 255}},
     };
+    race.phase = Racing; // a full gauge behind the lights must not show through
+    vehicles[0].speed = 100.0f;
+    drawHud();
+    race.phase = Countdown;
     for (const auto& s : steps) {
         race.phaseTimer = s.tau;
         drawHud();

@@ -53,9 +53,14 @@ TEST_F(RaceTest, RestartPutsEveryJeepneyBackOnTheGrid) {
             << "vehicle " << i;
         EXPECT_EQ(v.nextWaypoint, i < 4 ? 0 : 5) << "vehicle " << i;
     }
+    // Pairs 3.64 either side of the arch, two rows ahead facing +z and two behind facing -z.
+    const float rowZ[VehicleCount] = {0, 0, 10, 10, -10, -10, -20, -20};
+    for (int i = 0; i < VehicleCount; ++i) {
+        const Vec3& p = vehicleBody(i).position;
+        EXPECT_FLOAT_EQ(p.x, -24.0f + (i % 2 == 0 ? 3.64f : -3.64f)) << "vehicle " << i;
+        EXPECT_FLOAT_EQ(p.z, -80.0f + rowZ[i]) << "vehicle " << i;
+    }
     const Model& last = vehicleBody(7);
-    EXPECT_FLOAT_EQ(last.position.x, -24.0f - 3.64f);
-    EXPECT_FLOAT_EQ(last.position.z, -80.0f - 20.0f);
     EXPECT_NEAR(last.transform[10], -1.0f, 1e-5f) << "vehicle 7 faces -z";
     EXPECT_FLOAT_EQ(camera.eye.x, -24.0f + 3.5f);
     EXPECT_FLOAT_EQ(camera.eye.z, -80.0f - 15.0f);

@@ -65,6 +65,22 @@ TEST_F(RampTest, TheFirstTriangleInFileOrderDecidesWithinTheProbesReach) {
     EXPECT_EQ(surfaceUnder(0.0f, 0.0f), 0.0f) << "beside the ramp's triangles";
     makeRampModel({1.0f}); // a top at 10 units is out of the probe's reach
     EXPECT_EQ(surfaceUnder(16.0f, -8.0f), 0.0f);
+    EXPECT_NEAR(segmentHitsTriangle({0, 0, 0}, {4, 2, 0}, {1, 4, 4}, {1, -1, 1}, {1, 9, 1}).t,
+                0.2375f, 1e-5f)
+        << "a face sloped both ways, 1.375 high at (1, 1)";
+    gameModels.streetJ.loaded = 0;
+    placeRamp(identityMatrix());
+    EXPECT_EQ(surfaceUnder(0.0f, 0.0f), 0.0f) << "no model, no surface";
+}
+
+TEST(RampMatrix, TheInverseOfAPoseUndoesIt) {
+    Mat4 m{};
+    composeTransform(m, 2, 3, 4, 0.3f, 0.5f, 0.7f, 1, 2, 3);
+    const Mat4 product = multiplyAffine(invertMatrix(m), m);
+    const Mat4 identity = identityMatrix();
+    for (int k = 0; k < 16; ++k) {
+        EXPECT_NEAR(product[k], identity[k], 1e-5f) << "element " << k;
+    }
 }
 
 TEST_F(RampTest, ASliverTriangleWhoseSidesCannotBeSolvedIsNoHit) {

@@ -119,11 +119,30 @@ TEST_F(DrivingTest, AirborneSteersAtAnEighthAndLandsOnOpenGround) {
     frameFrom(0.02f, 0.2f, 20.0f, 0.0f);
     EXPECT_EQ(vehicles[0].jumpState, Grounded);
     EXPECT_EQ(vehicleBody(0).rotation.pitch, 0.0f);
+    vehicles[0].throttle = 1.0f;
+    frameFrom(0.0f, 0.0f, 20.0f, 0.0f);
+    EXPECT_FLOAT_EQ(vehicleBody(0).rotation.pitch, -0.01f)
+        << "on the ground throttle lifts the nose";
+}
+
+TEST_F(DrivingTest, ACollisionsPushAndSpinCarryOverAndDecayByATenth) {
+    vehicles[0].pushVelocity = {1.0f, 3.0f, 2.0f};
+    vehicles[0].spinRate = 2.0f;
+    vehicles[0].jumpState = Airborne;
+    frameFrom(5.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_NEAR(vehicleBody(0).position.y, 8.0f, 1e-5f);
+    EXPECT_NEAR(vehicleBody(0).position.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(vehicleBody(0).position.z, 2.0f, 1e-5f);
+    EXPECT_NEAR(vehicles[0].pushVelocity.x, 0.9f, 1e-6f);
+    EXPECT_NEAR(vehicles[0].pushVelocity.y, 2.7f, 1e-6f);
+    EXPECT_NEAR(vehicles[0].pushVelocity.z, 1.8f, 1e-6f);
+    EXPECT_NEAR(vehicleBody(0).rotation.yaw, 2.0f * 0.03f, 1e-5f);
+    EXPECT_NEAR(vehicles[0].spinRate, 1.8f, 1e-6f);
 }
 
 TEST_F(DrivingTest, WheelsFollowTheBodyAndStayOnTheGround) {
     Model& body = vehicleBody(0);
-    giveBody(0, {10.0f, 0.0f, -4.0f}, 1.570795f);
+    giveBody(0, {10.0f, 1.0f, -4.0f}, 1.570795f);
     vehicles[0].speed = 10.0f;
     vehicles[0].steer = 1.0f;
     updateWheels();

@@ -107,6 +107,7 @@ TEST_F(SparksTest, SparksFlyPerFrameFallAndFade) {
     const Spark& moved = sparks.particles[0];
     EXPECT_FLOAT_EQ(moved.position.x, born.position.x + born.velocity.x) << "not scaled by dt";
     EXPECT_FLOAT_EQ(moved.position.y, born.position.y + born.velocity.y);
+    EXPECT_FLOAT_EQ(moved.position.z, born.position.z + born.velocity.z);
     EXPECT_FLOAT_EQ(moved.velocity.x, born.velocity.x * (1.0f - 0.1f * dt));
     EXPECT_FLOAT_EQ(moved.velocity.y, born.velocity.y * (1.0f - 0.1f * dt) - 0.1f * dt);
     EXPECT_FLOAT_EQ(moved.age, dt);

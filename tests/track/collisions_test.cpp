@@ -44,6 +44,38 @@ TEST_F(CollisionTest, SideBySideTheSameWayKeepsSpeedsAndSwapsMovements) {
     EXPECT_FALSE(isChannelPlaying(vehicles[1].crashChannel)) << "only the lower index sounds";
 }
 
+// Jeepney 1 stands 2.6 to the right and 1 ahead of jeepney 0: the footprints' edges cross at
+// (1.5, 0) and (1.1, 7), so they touch at (1.3, 3.5).
+TEST_F(CollisionTest, ContactIsTheMeanCrossingAndEachSpinsAboutItByTheOthersHeading) {
+    giveBody(0, {0, 0, 0}, 0);
+    giveBody(1, {2.6f, 0, 1}, 0);
+    const Contact contact = modelsTouch(vehicleBody(0), vehicleBody(1));
+    ASSERT_TRUE(contact.touching);
+    EXPECT_NEAR(contact.x, 1.3f, 1e-5f);
+    EXPECT_NEAR(contact.z, 3.5f, 1e-5f);
+
+    arrive(0, {0, 0, -0.5f}, {0, 0, 0}, 0, 10.0f);
+    arrive(1, {2.3f, 0, 0.6f}, {2.6f, 0, 1}, 0, 10.0f); // heading (0.6, 0.8)
+    collideVehicles();
+    EXPECT_NEAR(vehicles[0].spinRate, (0 - 1.3f) * 0.8f - 0.6f * (0 - 3.5f), 1e-4f);
+    EXPECT_NEAR(vehicles[1].spinRate, 2.6f - 1.3f, 1e-4f);
+}
+
+// The bounding spheres' test comes first and adds the squared radii (57.5 each): footprints
+// that overlap end to end are no contact once the centres are sqrt(115) apart in space.
+TEST_F(CollisionTest, FootprintsOverlappingBeyondTheSpheresReachDoNotTouch) {
+    giveBody(0, {0, 1, 0}, 0);
+    const struct {
+        Vec3 at;
+        bool touching;
+    } cases[] = {{{0.5f, 1, 10.7f}, true}, {{0.5f, 3, 10.6f}, false}, {{0.5f, 1, 11}, false}};
+    for (const auto& c : cases) {
+        giveBody(1, c.at, 3.14159f);
+        EXPECT_EQ(modelsTouch(vehicleBody(0), vehicleBody(1)).touching, c.touching)
+            << "y " << c.at.y << " z " << c.at.z;
+    }
+}
+
 TEST_F(CollisionTest, HeadOnReversesARightAngleStopsAFlightPassesOver) {
     const struct {
         Vec3 from1, at1;
@@ -130,6 +162,56 @@ TEST_F(CollisionTest, ThePlayerBouncesOffTheFirstWallAndRivalsDriveThrough) {
     arrive(0, {0.5f, 2.0f, 31.0f}, {0.5f, 0, 31.6f}, 0, 20.0f);
     collideVehicles();
     EXPECT_EQ(vehicleBody(0).position.y, 0.0f) << "a grounded jeepney is thrown back on the ground";
+}
+
+TEST_F(CollisionTest, TheStoreHutsAndCarabaosBounceThePlayerLikeAWall) {
+    makeGrid(9, 9, Open);
+    for (const int kind : {Store, Kubo, Carabao}) {
+        Model& model = kind == Store  ? gameModels.store
+                       : kind == Kubo ? gameModels.kubo
+                                      : gameModels.carabao;
+        model.loaded = 1;
+        model.boundsMin = {-8, 0, -1};
+        model.boundsMax = {8, 3, 1};
+        Mat4 at = identityMatrix();
+        at[14] = 32.0f;
+        model.transform = at;
+        updateRadius(model);
+        track.kuboPlacements.entries[0] = track.carabaoPlacements.entries[0] = at;
+        track.kuboPlacements.count = track.carabaoPlacements.count = 1;
+        setCellAt(0.0f, 32.0f, kind);
+        arrive(0, {0.3f, 0, 31.0f}, {0.5f, 0, 31.6f}, 0, 20.0f);
+        collideVehicles();
+        EXPECT_EQ(vehicles[0].speed, 0.0f) << "code " << kind;
+        EXPECT_NEAR(vehicleBody(0).position.z, 31.0f - 1.25f * 0.6f, 1e-4f) << "code " << kind;
+        EXPECT_NEAR(vehicles[0].spinRate, 0.02f * (-0.6f * 0.5f + 0.2f * 31.6f), 1e-5f);
+    }
+    // The list's count bounds the huts tested: the unused entries stand at the origin.
+    track.kuboPlacements = {};
+    setCellAt(0.0f, 0.0f, Kubo);
+    arrive(0, {0.5f, 0, -0.6f}, {0.5f, 0, 0}, 0, 20.0f);
+    collideVehicles();
+    EXPECT_EQ(vehicles[0].speed, 20.0f);
+}
+
+TEST(SegmentsCross, OnlyWithinBothSegmentsAndAddsTheCrossing) {
+    const struct {
+        float x3, z3, x4, z4;
+        bool cross;
+    } cases[] = {
+        {-1, 3, 3, -1, true},  // crosses (0, 0)-(2, 2) at (1, 1)
+        {-1, 3, 0, 2, false},  // stops short of it
+        {3, -1, 5, -3, false}, // starts beyond it
+        {0, 1, 2, 3, false},   // parallel
+    };
+    for (const auto& c : cases) {
+        float x = 0.5f, z = 0.25f;
+        EXPECT_EQ(segmentsCross(0, 0, 2, 2, c.x3, c.z3, c.x4, c.z4, x, z), c.cross) << c.x4;
+        EXPECT_EQ(x, c.cross ? 1.5f : 0.5f);
+        EXPECT_EQ(z, c.cross ? 1.25f : 0.25f);
+    }
+    float x = 0, z = 0;
+    EXPECT_FALSE(segmentsCross(0, 0, 0.5f, 0.5f, -1, 3, 3, -1, x, z)) << "ends short of (1, 1)";
 }
 
 } // namespace

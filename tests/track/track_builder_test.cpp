@@ -4,6 +4,7 @@
 #include "shell/media_paths.h"
 #include "shell/random.h"
 #include "support/bmp_writer.h"
+#include "track/transform.h"
 
 #include <gtest/gtest.h>
 
@@ -191,13 +192,15 @@ TEST_F(TrackBuilderTest, RandomChoiceCoversEveryMapAndNeverRunsPastTheList) {
     EXPECT_EQ(chooseTrackMap(3, 10923), 1);
     EXPECT_EQ(chooseTrackMap(16, 32766), 15);
 
-    EXPECT_FALSE(buildTrack()) << "no map in the folder";
-    EXPECT_FALSE(track.grid.loaded);
-    EXPECT_EQ(track.grid.width, 0);
-
     writeMap("map_only.bmp", LoopMap);
     EXPECT_TRUE(buildTrack());
     EXPECT_EQ(track.waypointCount, 4);
+
+    std::filesystem::remove(folder_ + "/map_only.bmp");
+    EXPECT_FALSE(buildTrack()) << "no map in the folder";
+    EXPECT_FALSE(track.grid.loaded);
+    EXPECT_EQ(track.grid.width, 0);
+    EXPECT_FALSE(lastTrackBuild().walkClosed) << "nor the last build's report";
 }
 
 TEST_F(TrackBuilderTest, ReadingAMapMatchesColoursExactly) {
@@ -261,6 +264,7 @@ TEST_F(TrackBuilderTest, RectangularLoopGivesFourWaypointsInDrivingOrder) {
     EXPECT_FLOAT_EQ(gameModels.arch.transform[14], -16.0f);
     EXPECT_NEAR(gameModels.arch.transform[8], 9.0f, 1e-3f) << "arch turned a quarter, scale 9";
     EXPECT_NEAR(gameModels.arch.transform[5], 5.0f, 1e-5f);
+    EXPECT_NEAR(gameModels.arch.transform[2], -9.0f, 1e-3f);
 
     EXPECT_EQ(track.straightPlacements.count, 13);
     EXPECT_EQ(track.cornerPlacements.count, 4);
@@ -392,16 +396,20 @@ TEST_F(TrackBuilderTest, ObjectsArePlacedAndFullObjectListsSkipQuietly) {
 
     EXPECT_FLOAT_EQ(gameModels.store.transform[12], (1 - 9) * 16.0f);
     EXPECT_NEAR(gameModels.store.transform[8], 9.0f, 1e-3f);
+    EXPECT_NEAR(gameModels.store.transform[5], 9.0f, 1e-5f);
+    EXPECT_NEAR(gameModels.store.transform[2], -9.0f, 1e-3f);
 
     // A seventeenth wall is left out and the scan goes on to the next row.
     std::string moreWalls(19, 'W');
     moreWalls[0] = moreWalls[18] = 'r';
-    writeMap("more.bmp",
-             {std::string(19, 'r'), moreWalls, "rKrrrrrrrrrrrrrrrrr", std::string(19, 'r')});
+    writeMap("more.bmp", {std::string(19, 'r'), moreWalls, "rKrrrrrrrrrrrrrrrrr",
+                          "r" + std::string(17, 'C') + "r", std::string(19, 'r')});
     EXPECT_FALSE(buildTrackFromMap("more.bmp"));
     EXPECT_EQ(track.wallPlacements.count, 16);
     EXPECT_EQ(lastTrackBuild().skippedWalls, 1);
     EXPECT_EQ(track.kuboPlacements.count, 1);
+    EXPECT_EQ(track.carabaoPlacements.count, 16);
+    EXPECT_EQ(lastTrackBuild().skippedCarabaos, 1);
 }
 
 TEST_F(TrackBuilderTest, FullStreetListStopsTheScanWhereItIs) {
@@ -446,6 +454,11 @@ TEST_F(TrackBuilderTest, RoadThatNeverReturnsEndsTheWalkWithFailure) {
     EXPECT_EQ(lastTrackBuild().walkTurns, MaxWaypoints);
     EXPECT_EQ(track.waypointCount, 4);
     EXPECT_EQ(codeAt(2, 1), Open) << "the build is still closed";
+    ASSERT_EQ(track.tPlacements.count, 1);
+    Mat4 t{};
+    const Point2 tAt = centreOf(track.grid, 2, 3);
+    composeTransform(t, 10.01f, 10.0f, 10.01f, 0, 0, 0, tAt.x, 0, tAt.z);
+    EXPECT_EQ(track.tPlacements.entries[0], t) << "a T tile stands unturned on its cell";
 
     // A road that runs into open ground and off the map.
     writeMap("open.bmp", {
@@ -473,6 +486,34 @@ TEST_F(TrackBuilderTest, RoadThatNeverReturnsEndsTheWalkWithFailure) {
     EXPECT_FALSE(buildTrackFromMap("tiny.bmp"));
     EXPECT_FALSE(lastTrackBuild().archFound);
     EXPECT_EQ(codeAt(1, 1), StartArch);
+}
+
+TEST(TrackGridTest, AWorldPointFallsInTheNearestCellAndCellsOutsideHaveNoCode) {
+    track.grid.centreColumn = 5;
+    track.grid.centreRow = 3;
+    track.grid.cellWidth = 16.0f;
+    track.grid.cellDepth = 8.0f;
+    const struct {
+        float x, z;
+        int column, row;
+    } cases[] = {
+        {7.9f, 3.9f, 5, 3},       {8.1f, 4.1f, 6, 4},     {-7.9f, -3.9f, 5, 3},
+        {-8.1f, -4.1f, 4, 2},     {-71.9f, -19.9f, 1, 1}, {-87.9f, -27.9f, 0, 0},
+        {-88.1f, -28.1f, -1, -1}, // rounds away from zero, not down
+    };
+    for (const auto& c : cases) {
+        const Cell cell = worldToCell(c.x, c.z);
+        EXPECT_EQ(cell.column, c.column) << "x " << c.x;
+        EXPECT_EQ(cell.row, c.row) << "z " << c.z;
+    }
+    track.grid.width = 2;
+    track.grid.height = 2;
+    track.grid.cells = {1, 2, 3, 4};
+    for (const Cell outside : {Cell{-1, 0}, Cell{2, 0}, Cell{0, -1}, Cell{0, 2}}) {
+        EXPECT_EQ(cellCode(track.grid, outside), -1) << outside.column << ", " << outside.row;
+    }
+    EXPECT_EQ(cellCode(track.grid, {1, 1}), 4);
+    resetTrack();
 }
 
 } // namespace

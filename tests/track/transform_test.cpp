@@ -55,6 +55,10 @@ TEST(Transform, PoseOrderIsYawThenPitchThenRollThenScale) {
     expectNear(axisOf(m, 2), 0, -4, 0);
     expectNear(axisOf(m, 1), 3, 0, 0);
     expectNear(columnLengths(m), 2, 3, 4);
+    const Vec3 p = transformPoint(m, 1, 2, 3);
+    EXPECT_NEAR(std::hypot(p.x - 6, p.y + 12, p.z + 2), 0.0f, 1e-4f);
+    composeTransform(m, 2, 3, 4, 0.3f, 0.5f, 0.7f, 0, 0, 0);
+    expectNear(columnLengths(m), 2, 3, 4);
 
     Mat4 r{};
     composeRotation({0.2f, -1.1f, 0.4f}, {1, 2, 3}, r);

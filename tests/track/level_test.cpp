@@ -1,0 +1,60 @@
+// Loading a level from the generated media, as a headless race does.
+#include "track/level.h"
+
+#include "assets/game_models.h"
+#include "audio/sound_channels.h"
+#include "race/race_progress.h"
+#include "race/vehicle.h"
+#include "shell/media_paths.h"
+#include "shell/random.h"
+#include "track/transform.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace tb {
+namespace {
+
+TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine) {
+    const std::string media = TB_BUILD_MEDIA_DIR;
+    if (!std::filesystem::exists(media + "/mapProvince.bmp")) {
+        GTEST_SKIP() << "no generated media in " << media;
+    }
+    setGraphicsEnabled(false);
+    const std::string saved = mediaFolder();
+    setMediaFolder(media);
+    seedRandom(11);
+    LevelOptions options;
+    options.mapFile = "mapProvince.bmp";
+    options.openSound = false;
+    options.createOverlay = false;
+    ASSERT_TRUE(loadLevel(options));
+
+    Mat4 sky{};
+    composeTransform(sky, 200, 150, 200, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(gameModels.skyDome.transform, sky);
+    const Vec3 onField = transformPoint(gameModels.field.transform, 0.5f, 3, -1);
+    EXPECT_FLOAT_EQ(onField.x, 750.0f);
+    EXPECT_FLOAT_EQ(onField.y, -0.1f) << "the field lies flat just under the road";
+    EXPECT_FLOAT_EQ(onField.z, -1500.0f);
+
+    for (int i = 0; i < VehicleCount; ++i) {
+        const auto& r = vehicles[i].approachRadiiSq;
+        EXPECT_NEAR(r[0], 550.0f, 100.0f) << "vehicle " << i;
+        EXPECT_NEAR(r[1], 520.0f, 50.0f) << "vehicle " << i;
+        EXPECT_NEAR(r[2], 500.0f, 25.0f) << "vehicle " << i;
+        const auto& engine =
+            soundSystem().channels[static_cast<std::size_t>(vehicles[i].engineChannel)];
+        EXPECT_TRUE(isChannelPlaying(vehicles[i].engineChannel)) << "vehicle " << i;
+        EXPECT_EQ(engine.baseRate.load(), 1.0f) << "vehicle " << i;
+    }
+    EXPECT_NE(vehicles[0].approachRadiiSq[0], vehicles[1].approachRadiiSq[0]) << "drawn apart";
+    EXPECT_EQ(race.phase, Countdown);
+    unloadLevel();
+    setMediaFolder(saved);
+}
+
+} // namespace
+} // namespace tb
