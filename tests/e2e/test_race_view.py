@@ -78,7 +78,8 @@ def settled_view(game, window):
         shots.append(game.screenshot(window, "settling.png"))
         return rs.mean_difference(shots[-2], shots[-1]) < 3
 
-    wait_for(still, 60, "the view did not come to rest with the throttle off")
+    # Coasting to a stop is slow, and slower still on a busy machine, which races behind the clock.
+    wait_for(still, 180, "the view did not come to rest with the throttle off")
     return shots[-1]
 
 
@@ -130,4 +131,4 @@ def overlay_stays_bottom_left_at_1024_by_800(game):
 
 if __name__ == "__main__":
     harness.run([lights_then_race_at_640_by_480, overview_and_restart,
-                 overlay_stays_bottom_left_at_1024_by_800], timeout=120)
+                 overlay_stays_bottom_left_at_1024_by_800], timeout=300)
