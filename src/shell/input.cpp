@@ -140,19 +140,6 @@ void followPresence() {
     }
 }
 
-// A window that changes size moves its edges under a pointer that stays where it was: the
-// axes are taken again from where the pointer is now, in the new size.
-void rereadPointer() {
-    if (!SDL_GetMouseFocus()) {
-        return;
-    }
-    int x = 0;
-    int y = 0;
-    SDL_GetMouseState(&x, &y);
-    axisX = mouseAxis(x, drawingArea.pointerWidth);
-    axisY = mouseAxis(y, drawingArea.pointerHeight);
-}
-
 void inspectWindowEvent(const SDL_WindowEvent& event) {
     switch (event.event) {
     case SDL_WINDOWEVENT_CLOSE:
@@ -160,7 +147,6 @@ void inspectWindowEvent(const SDL_WindowEvent& event) {
         return;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         followDrawingArea();
-        rereadPointer();
         return;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         presence.focusLost = true;
