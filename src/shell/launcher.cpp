@@ -5,8 +5,8 @@
 #include "shell/launcher_layout.h"
 #include "shell/settings.h"
 #include "shell/toolkit.h"
-#include "track/track_builder.h"
 #include "shell/window_icon.h"
+#include "track/track_builder.h"
 
 #include <gtk/gtk.h>
 
@@ -52,7 +52,7 @@ struct Launcher {
     GtkWidget* joystick = nullptr;
     GtkWidget* hiQualTex = nullptr;
     GtkWidget* track = nullptr;
-    std::vector<TrackMapFile> maps; // the track list's entries after "Random"
+    std::vector<TrackMapFile> maps;     // the track list's entries after "Random"
     std::array<GtkWidget*, 7> topRow{}; // left to right, from the "Rez" caption on
     Surface splash;
     LauncherChoices choices;
