@@ -207,26 +207,26 @@ class Xvfb:
 
     def stop(self):
         manager = getattr(self, "window_manager", None)
-        if manager and manager.poll() is None:
-            manager.terminate()
-            try:
-                manager.wait(5)
-            except subprocess.TimeoutExpired:
-                manager.kill()
-                manager.wait()
+        if manager:
+            end_process(manager)
         if getattr(self, "connection", None):
             try:
                 self.connection.close()
             except Exception:
                 pass
             self.connection = None
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
+
+
+def end_process(process):
+    """Asks a helper program to end, and ends it if it has not within 5 s."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 class Game:

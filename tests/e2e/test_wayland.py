@@ -58,13 +58,7 @@ class Weston:
                 "SDL_VIDEODRIVER": "wayland", "GDK_BACKEND": "wayland"}
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        harness.end_process(self.process)
         self.log.close()
         shutil.rmtree(self.runtime, ignore_errors=True)
 
