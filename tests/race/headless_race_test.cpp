@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,9 +55,10 @@ TEST_F(HeadlessRaceTest, NamesTheFirstNonFiniteFieldOfVehiclesWheelsAndCamera) {
     EXPECT_EQ(findNonFiniteField()->vehicle, 2) << "vehicles are searched in index order";
 }
 
-// Twenty seconds stopped mid-race, then a frame through the real frame clock: the race takes one
-// short step and every jeepney is still over the track, near the ground.
-TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrack) {
+// A whole race on the game's own map, with twenty seconds stopped mid-race and then a frame
+// through the real frame clock: the race takes one short step, every jeepney is still over the
+// track, near the ground, the mixer hears from where the camera is, and someone wins.
+TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrackAndTheRaceEnds) {
     const std::string media = TB_BUILD_MEDIA_DIR;
     if (!std::filesystem::exists(media + "/mapProvince.bmp")) {
         GTEST_SKIP() << "no generated track map in " << media;
@@ -65,10 +67,12 @@ TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrack) {
     setMediaFolder(media);
     seedRandom(3);
     std::vector<int> offTrack;
+    float listenerDistance = -1.0f;
+    std::optional<int> finished;
     {
         const HeadlessLevel level("mapProvince.bmp", true);
         app.running = true;
-        runRaceToFinish([&](int frame) {
+        finished = runRaceToFinish([&](int frame) {
             if (frame != 500) { // 10 s into the race, jeepneys at speed and some in the air
                 return;
             }
@@ -81,11 +85,16 @@ TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrack) {
                     offTrack.push_back(i);
                 }
             }
+            const Vec3 heard = soundSystem().listenerAt.load();
+            listenerDistance = std::hypot(heard.x - camera.eye.x, heard.y - camera.eye.y,
+                                          heard.z - camera.eye.z);
         });
         app.running = false;
     }
     setMediaFolder(saved);
     EXPECT_EQ(offTrack, std::vector<int>{});
+    EXPECT_EQ(listenerDistance, 0.0f) << "the mixer's copy of the listener is a frame behind";
+    EXPECT_TRUE(finished) << "laps are counted, so the race ends";
 }
 
 } // namespace
