@@ -130,6 +130,14 @@ TEST_F(CollisionTest, JeepneysOnTheGroundOrARampKeepTheirHeightInAContact) {
     collideVehicles();
     EXPECT_EQ(vehicleBody(6).position.y, 1.2f) << "the ramp's surface";
     EXPECT_EQ(vehicleBody(3).position.y, 0.0f);
+
+    // In the air, the other's climb is handed on: up 0.4 from where the frame began, then
+    // pushed apart along the line between them.
+    arrive(3, {100, 0.5f, -0.5f}, {100, 0.9f, 0}, 0, 10.0f);
+    arrive(6, {101.5f, 1.0f, 2.0f}, {101.5f, 1.2f, 2.5f}, 0, 10.0f);
+    vehicles[6].jumpState = Airborne;
+    collideVehicles();
+    EXPECT_NEAR(vehicleBody(6).position.y, 1.4f + 0.7f / std::hypot(1.5f, 0.7f, 2.5f), 1e-5f);
 }
 
 TEST_F(CollisionTest, ThePlayerBouncesOffTheFirstWallAndRivalsDriveThrough) {

@@ -5,6 +5,7 @@
 #include "audio/sound_channels.h"
 #include "race/race_progress.h"
 #include "race/vehicle.h"
+#include "render/sparks.h"
 #include "shell/media_paths.h"
 #include "shell/random.h"
 #include "track/transform.h"
@@ -49,9 +50,15 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
             soundSystem().channels[static_cast<std::size_t>(vehicles[i].engineChannel)];
         EXPECT_TRUE(isChannelPlaying(vehicles[i].engineChannel)) << "vehicle " << i;
         EXPECT_EQ(engine.baseRate.load(), 1.0f) << "vehicle " << i;
+        const auto& playerEngine =
+            soundSystem().channels[static_cast<std::size_t>(vehicles[0].engineChannel)];
+        EXPECT_EQ(engine.samples, playerEngine.samples + 5 * i) << "engines out of step";
     }
     EXPECT_NE(vehicles[0].approachRadiiSq[0], vehicles[1].approachRadiiSq[0]) << "drawn apart";
     EXPECT_EQ(race.phase, Countdown);
+    EXPECT_EQ(sparks.emitter.y, 1.0f) << "bursts start a unit above the road";
+    EXPECT_EQ(sparks.colour[0], 1.0f) << "orange sparks";
+    EXPECT_EQ(sparks.colour[1], 0.5f);
     unloadLevel();
     setMediaFolder(saved);
 }
