@@ -2,11 +2,15 @@
 #include "shell/clock.h"
 #include "shell/frame_clock.h"
 #include "shell/input.h"
+#include "support/gl_context.h"
+
+#include <GL/gl.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace tb {
 namespace {
@@ -122,6 +126,34 @@ TEST_F(FrameClockTest, WaitEndsWhenTheNextFrameCanBeDue) {
     app.frameClock = 10.0f;
     at(20);
     EXPECT_EQ(millisecondsUntilNextFrame(), 30) << "a clock that went back waits one frame";
+}
+
+// A frame that is due starts on a cleared screen and pushes the projection the main loop pops
+// after it; a pass with no frame due leaves the last picture and the stack alone.
+TEST_F(FrameClockTest, ADueFrameStartsOnAClearedScreenWithTheProjectionPushed) {
+    if (!test::GlContext::displayAvailable()) {
+        GTEST_SKIP() << "no display";
+    }
+    const test::GlContext gl(8, 8);
+    ASSERT_TRUE(gl.ready());
+    const auto frameState = [] {
+        GLubyte red = 0;
+        glReadPixels(4, 4, 1, 1, GL_RED, GL_UNSIGNED_BYTE, &red);
+        GLint depth = 0;
+        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+        return std::pair{int(red), int(depth)};
+    };
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    at(1020);
+    EXPECT_EQ(tickFrameClock(), 0.0f);
+    EXPECT_EQ(frameState(), std::pair(255, 1));
+    at(1035);
+    EXPECT_GT(tickFrameClock(), 0.0f);
+    EXPECT_EQ(frameState(), std::pair(0, 2));
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
 }
 
 } // namespace
