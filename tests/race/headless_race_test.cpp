@@ -94,7 +94,9 @@ TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrackAndTheRaceEnds
     setMediaFolder(saved);
     EXPECT_EQ(offTrack, std::vector<int>{});
     EXPECT_EQ(listenerDistance, 0.0f) << "the mixer's copy of the listener is a frame behind";
-    EXPECT_TRUE(finished) << "laps are counted, so the race ends";
+    ASSERT_TRUE(finished) << "laps are counted, so the race ends";
+    EXPECT_NEAR(race.finishTime, *finished * 0.03f - 5.0f, 0.05f)
+        << "the finish time counts from the green light";
 }
 
 } // namespace
