@@ -78,6 +78,18 @@ TEST_F(HudTest, StartLightsRedThenYellowThenGreen) {
         EXPECT_EQ(pixel(130, 15), s.right) << "tau " << s.tau;
         EXPECT_EQ(pixel(55, 15)[3], 0) << "the scene shows between the lights";
     }
+    // Three lights of equal width, evenly spaced and centred on the display.
+    std::vector<int> centres;
+    for (int x = 0, start = -1; x <= 160; ++x) {
+        const bool lit = x < 160 && pixel(x, 15)[3] != 0;
+        if (lit && start < 0) {
+            start = x;
+        } else if (!lit && start >= 0) {
+            centres.push_back(start + x);
+            start = -1;
+        }
+    }
+    EXPECT_EQ(centres, (std::vector<int>{60, 160, 260})) << "twice the centres";
 }
 
 TEST_F(HudTest, GaugeStaysEmptyInReverseAndTextsShowTimeAndLaps) {
