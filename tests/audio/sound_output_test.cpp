@@ -26,7 +26,7 @@ TEST_F(SoundOutputTest, WithoutADeviceTheGameRunsSilently) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     openSoundOutput();
     EXPECT_TRUE(mixerReady());
-    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(capture.reports().empty());
     addLoop(1000, 500);
     closeSoundOutput();
     EXPECT_FALSE(mixerReady());
