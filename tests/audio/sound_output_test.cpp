@@ -31,6 +31,7 @@ TEST_F(SoundOutputTest, WithoutADeviceTheGameRunsSilently) {
     closeSoundOutput();
     EXPECT_FALSE(mixerReady());
     EXPECT_EQ(soundSystem().channelCount, 0) << "closing frees the sounds too";
+    EXPECT_FALSE(soundSystem().channels[0].ownedSamples);
     unsetenv("SDL_AUDIODRIVER");
 }
 
