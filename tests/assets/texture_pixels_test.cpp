@@ -52,7 +52,7 @@ TEST(TexturePixels, MasksCutOutTheirColour) {
     // GREEN, BLUE, RED_MASK and GREEN_MASK all cut out strong red.
     for (const int mode : {AlphaGreen, AlphaBlue, AlphaRedMask, AlphaGreenMask}) {
         EXPECT_EQ(alphaOf(200, 10, 10, mode), 0) << mode;
-        EXPECT_EQ(alphaOf(120, 0, 0, mode), 255) << mode; // not above 128
+        EXPECT_EQ(alphaOf(128, 0, 0, mode), 255) << mode; // not above 128
         EXPECT_EQ(alphaOf(129, 0, 0, mode), 0) << mode;
         EXPECT_EQ(alphaOf(150, 25, 24, mode), 255) << mode; // exactly 0.75 is not above it
         EXPECT_EQ(alphaOf(150, 25, 23, mode), 0) << mode;

@@ -104,20 +104,23 @@ TEST_F(MixerTest, SourceOnOneSideIsHeardEarlierAndOnlyInThatEar) {
     forward = {NAN, 0.0f, 1.0f};
     mixBlock();
     EXPECT_LE(channel(c).leadLeft + channel(c).leadRight, 16);
+    setListener(&ear, nullptr, 300.0f); // no camera yet: facing +z
+    mixBlock();
+    EXPECT_EQ(channel(c).leadLeft, static_cast<int>((1.0f - a) * 16));
 }
 
 TEST_F(MixerTest, SourceBehindIsCentredAndLowPassed) {
-    const int c = addSamples(std::vector<std::int16_t>(5000, 3000));
+    const int c = addSamples(std::vector<std::int16_t>(5000, -3000));
     Vec3 behind{0.0f, 0.0f, -100.0f};
     startHeard(c, true, &behind);
     const Block block = mixBlock();
     EXPECT_EQ(channel(c).muffle, 1.0f);
-    // 2000 a sample after the gain, averaged over the last sixteen.
+    // -2000 a sample after the gain, averaged over the last sixteen.
     for (int f = 0; f < 16; ++f) {
-        EXPECT_EQ(block.left[f], 125 * (f + 1));
-        EXPECT_EQ(block.right[f], 125 * (f + 1));
+        EXPECT_EQ(block.left[f], -125 * (f + 1));
+        EXPECT_EQ(block.right[f], -125 * (f + 1));
     }
-    EXPECT_EQ(block.left[500], 2000);
+    EXPECT_EQ(block.left[500], -2000);
 }
 
 TEST_F(MixerTest, SummedChannelsAreClampedSymmetrically) {

@@ -26,11 +26,12 @@ TEST_F(SoundOutputTest, WithoutADeviceTheGameRunsSilently) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     openSoundOutput();
     EXPECT_TRUE(mixerReady());
-    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(capture.reports().empty());
     addLoop(1000, 500);
     closeSoundOutput();
     EXPECT_FALSE(mixerReady());
     EXPECT_EQ(soundSystem().channelCount, 0) << "closing frees the sounds too";
+    EXPECT_FALSE(soundSystem().channels[0].ownedSamples);
     unsetenv("SDL_AUDIODRIVER");
 }
 

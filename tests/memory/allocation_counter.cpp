@@ -196,21 +196,7 @@ AllocationCounts stopCountingAllocations() {
     counts.total.calls += unknownObject.calls;
     counts.total.bytes += unknownObject.bytes;
     counts.byObject = describeObjects();
-    for (int i = 0; i < objectCount; ++i) {
-        counts.objects.emplace_back(objects[i].name, countOf(objects[i]));
-    }
     return counts;
-}
-
-AllocationCount AllocationCounts::of(const char* prefix) const {
-    AllocationCount sum;
-    for (const auto& [name, count] : objects) {
-        if (name.starts_with(prefix)) {
-            sum.calls += count.calls;
-            sum.bytes += count.bytes;
-        }
-    }
-    return sum;
 }
 
 } // namespace tb::test

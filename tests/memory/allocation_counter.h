@@ -5,8 +5,6 @@
 // every other shared library (cairo, the GL driver, X) are counted alike.
 #include <cstddef>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace tb::test {
 
@@ -22,9 +20,6 @@ struct AllocationCounts {
     // "libcairo.so.2: 120 calls, 9600 bytes; ..." for the game ("the program") and every
     // library that asked for memory on its own account, most calls first.
     std::string byObject;
-    // What the loaded objects whose file names begin with `prefix` asked for.
-    AllocationCount of(const char* prefix) const;
-    std::vector<std::pair<std::string, AllocationCount>> objects;
 };
 
 // Notes where every loaded object lies in memory, then counts from zero.

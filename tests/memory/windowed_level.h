@@ -45,20 +45,6 @@ class WindowedLevel {
         }
         setUpGraphics();
         app.running = true;
-        load(map);
-        openMixer();
-    }
-    ~WindowedLevel() {
-        closeMixer();
-        unloadLevel();
-        setUpdateOptions({});
-        setClockSource(nullptr);
-        tearDownDisplay();
-        app = AppState{};
-    }
-
-    // Loads the level again as a fresh program would (after unloadLevel and releaseTextures).
-    bool load(const char* map) {
         setGraphicsEnabled(true);
         resetGameModels();
         resetVehicles();
@@ -72,16 +58,25 @@ class WindowedLevel {
         options.mapFile = map;
         options.openSound = false;
         loaded_ = loadLevel(options);
-        return loaded_;
+        openMixer();
     }
+    ~WindowedLevel() {
+        closeMixer();
+        unloadLevel();
+        setUpdateOptions({});
+        setClockSource(nullptr);
+        tearDownDisplay();
+        app = AppState{};
+    }
+
     WindowedLevel(const WindowedLevel&) = delete;
     WindowedLevel& operator=(const WindowedLevel&) = delete;
 
     bool ready() const { return loaded_; }
 
-    // The main loop's pass that runs a frame, up to the buffer swap. Like the main loop, it
-    // waits a millisecond more when the clock's rounding leaves a frame just short.
-    static void drawFrame() {
+    // The main loop's pass that runs a frame. Like the main loop, it waits a millisecond more
+    // when the clock's rounding leaves a frame just short.
+    static void runFrame() {
         now += FrameMilliseconds;
         while ((app.frameTime = tickFrameClock()) == 0.0f) {
             ++now;
@@ -91,6 +86,7 @@ class WindowedLevel {
         renderScene();
         glMatrixMode(GL_PROJECTION);
         glPopMatrix();
+        swapGameWindow();
     }
     // The frame clock's step alone, for frames that draw nothing.
     static void advanceClock() {
@@ -98,10 +94,6 @@ class WindowedLevel {
         while ((app.frameTime = advanceFrameClock()) == 0.0f) {
             ++now;
         }
-    }
-    static void runFrame() {
-        drawFrame();
-        swapGameWindow();
     }
 
   private:

@@ -66,9 +66,6 @@ TEST_F(OverlayTest, FreshSurfaceIsTransparentAndPrimitivesNeedASurface) {
     EXPECT_EQ(overlayHeight(), 30);
     finishOverlay();
     EXPECT_EQ(inkIn(0, 0, 160, 30).count, 0);
-    for (int i = 0; i < 160 * 30 * 4; ++i) {
-        ASSERT_EQ(overlayPixels()[i], 0) << "byte " << i;
-    }
 
     // Drawing, then clearing, gives the fresh surface back.
     drawOverlayEllipse(0, 0, 160, 30);
@@ -106,6 +103,9 @@ TEST_F(OverlayTest, StartLightsFillTheirBoxesInTheirColours) {
     EXPECT_EQ(at(30, 15), (Pixel{0, 0, 32, 255})) << "dark red";
     EXPECT_EQ(at(80, 15), (Pixel{0, 255, 255, 255})) << "yellow";
     EXPECT_EQ(at(130, 15), (Pixel{0, 64, 0, 255})) << "dark green";
+    drawOverlayEllipse(150, 0, 151, 30);
+    finishOverlay();
+    EXPECT_EQ(inkIn(149, 0, 152, 30).count, 30) << "one pixel wide, it is a line";
 
     for (const auto& [left, right] : boxes) {
         const Ink ink = inkIn(left - 5, 0, right + 5, 30);
@@ -172,6 +172,17 @@ TEST_F(OverlayTest, WhiteTextIsOpaqueOnTransparentCells) {
     const Ink large = inkIn(0, 0, 160, 30);
     EXPECT_GE(large.bottom - large.top + 1, 2 * (small.bottom - small.top + 1) - 2);
     EXPECT_LT(large.bottom, 24);
+
+    // An underline leaves one clear row under the letters' feet.
+    for (const bool underline : {false, true}) {
+        clearOverlay();
+        setOverlayFont(24, false, false, underline, "Verdana");
+        drawOverlayText("mm", 0, 0, 160, 30, OverlayTextLeft);
+        finishOverlay();
+    }
+    const int feet = inkIn(0, 0, 160, 30).bottom - 2;
+    EXPECT_EQ(inkIn(0, feet + 1, 160, feet + 2).count, 0);
+    EXPECT_GT(inkIn(0, feet, 160, feet + 1).count, 0);
 }
 
 TEST(OverlayScale, WholeTimesTheReferenceHeightThatFit) {

@@ -321,6 +321,9 @@ TEST_F(SceneTest, SparksShowThroughAWallInFrontOfThem) {
         }
     }
     EXPECT_GE(orange, 6) << "six sparks, at least one pixel each";
+    glEnable(GL_DEPTH_TEST);
+    drawSparks(0.5f);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "the sparks leave the scene's state as it was";
 }
 
 // The surface at twice its size over a jeepney that fills the screen right in front of the
