@@ -1,59 +1,19 @@
-"""Whole-game test harness for Trundlebay.
+"""Whole-game test harness: each tests/e2e/test_*.py runs the real game under its own Xvfb.
 
-Every tests/e2e/test_*.py runs the real game under its own virtual X server. This module
-gives such a script everything it needs and makes sure nothing outlives it.
-
-A test script looks like this:
-
-    import harness
-
-    def fresh_start(game):
-        game.write_ini("[Game]\\nUseScreenRes=2\\n")  # or remove_ini(), replace_media(...)
-        game.launch()                                  # extra environment: launch(env={...})
-        launcher = game.wait_window(name="Trundlebay", cls="Options")
-        game.click(launcher, *harness.START_BUTTON)
-        window = game.wait_window(cls="OpenGLWin")
-        assert (window.width, window.height) == (1024, 800)
-        shot = game.screenshot(window)                 # harness.Image: shot.pixel(x, y)
-        game.key("q", window)
-        assert game.wait_exit(20) == 0
-        assert "Width=1024" in game.read_ini()
-
-    if __name__ == "__main__":
-        harness.run([fresh_start])                     # each case in a fresh game folder
-
-`run` parses `--build <build dir>` (the folder holding `trundlebay` and `media/`), starts one
-Xvfb (default screen 1280x1024x24; run(cases, screen="800x600x24") for another), with a
-window manager when asked (`--window-manager openbox`, or run(cases, window_manager="openbox");
-a window's `outer` rectangle then includes its frame), gives each
-case a `Game` in a fresh temporary folder, enforces a hard timeout per case (default 120 s),
-and always kills the game and the X server. It exits non-zero when a case fails and keeps that
-case's folder (game.log with the game's stdout and stderr, screenshots) for a look.
-
-The game folder holds a copy of the built binary (the game finds its media beside
-/proc/self/exe, so a symlink would lead back to the build) and a media/ folder whose files are
-symlinks to the build's media. `replace_media(name, data_or_path)` and `remove_media(name)`
-change single files without touching the build; `write_ini`, `read_ini`, `remove_ini` and
-`ini_path` handle media/game.ini.
-
-Windows are found through python-xlib (on a bare Xvfb top-level windows are children of the
-root; under a window manager, the application's window inside its frame):
-`find_windows(name=, cls=, width=, height=)`, `wait_window(...)`, `wait_no_window(...)`. Input goes through xdotool as real (XTEST) events: `click`, `scroll`,
-`move_mouse`, `key` (xdotool key names, e.g. "q", "Escape", "Prior", "alt+s"). `close(window)`
-sends WM_DELETE_WINDOW the way a window manager's close box would. `screenshot(window=None)`
-saves a PNG of the window or the whole screen and returns an Image for reading pixels;
-`settled_screenshot` waits until the picture stops changing. `wait_for(condition, timeout,
-what)` polls for anything else a test waits on: never sleep a fixed time.
-`xvfb.pixel(x, y)` reads one screen pixel at once, without a file.
-`error_box()` finds the "ERROR" message box; `error_messages()` reads the texts the game also
-writes to stderr. `cpu_seconds()` is the CPU time the game has used so far.
+`run(cases)` parses `--build <dir>` (and `--keep`, `--window-manager openbox`), starts one Xvfb
+(optionally with a window manager), gives each case a `Game` in a fresh folder (a copy of the
+binary, media/ symlinked to the build's), enforces a timeout per case, kills everything after,
+and keeps a failed case's folder (game.log, screenshots). Input goes through xdotool as real
+events; windows are found through python-xlib. Never sleep a fixed time: poll with `wait_for`.
 """
 
 import argparse
+import contextlib
 import ctypes
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -77,6 +37,9 @@ CHECK_BOXES = {
     "Joystick": (464, 12),
     "HiQTexture": (576, 12),
 }
+# What a fresh start saves.
+DEFAULT_INI = ("[Game]\nWindowed=1\nLights=0\nMusic=0\nJoystick=0\nUseHiQualTex=0\n"
+               "Width=640\nHeight=480\nUseScreenRes=0\n")
 # The game's clear colour as 8-bit RGB.
 CLEAR_COLOUR = (33, 41, 26)
 
@@ -117,15 +80,8 @@ class Image:
         return tuple(self.data[i:i + 3])
 
     def region_mean(self, x0, y0, x1, y1):
-        total = [0, 0, 0]
-        count = 0
-        for y in range(y0, y1):
-            for x in range(x0, x1):
-                p = self.pixel(x, y)
-                for c in range(3):
-                    total[c] += p[c]
-                count += 1
-        return tuple(t / count for t in total)
+        pixels = [self.pixel(x, y) for y in range(y0, y1) for x in range(x0, x1)]
+        return tuple(sum(p[c] for p in pixels) / len(pixels) for c in range(3))
 
 
 def colour_close(a, b, tolerance=12):
@@ -133,9 +89,7 @@ def colour_close(a, b, tolerance=12):
 
 
 class Window:
-    """A mapped top-level window: X id, name, WM_CLASS (instance, class), screen geometry of its
-    drawing area, and `outer`, the (x, y, width, height) of the whole window with any frame a
-    window manager put round it."""
+    """A mapped top-level window's drawing area on the screen; `outer` includes any frame."""
 
     def __init__(self, xid, name, wm_class, x, y, width, height, outer=None):
         self.id, self.name, self.wm_class = xid, name, wm_class
@@ -164,23 +118,13 @@ class Xvfb:
             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True, preexec_fn=_die_with_harness)
         os.close(write_end)
-        number = self._read_display_number(read_end)
-        os.close(read_end)
-        self.name = ":%s" % number
+        with os.fdopen(read_end) as pipe:  # Xvfb writes its display number once it listens
+            number = pipe.readline().strip()
+        if not number:
+            end_process(self.process)
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + number
         self.connection = xdisplay.Display(self.name)
-
-    def _read_display_number(self, fd):
-        deadline = time.monotonic() + 20
-        text = b""
-        while not text.endswith(b"\n"):
-            if time.monotonic() > deadline or self.process.poll() is not None:
-                self.stop()
-                raise RuntimeError("Xvfb did not start")
-            chunk = os.read(fd, 16)
-            if not chunk:
-                break
-            text += chunk
-        return text.decode().strip()
 
     def start_window_manager(self, name="openbox"):
         """Starts a window manager on this server and waits until it manages windows."""
@@ -196,12 +140,10 @@ class Xvfb:
             time.sleep(0.1)
 
     def pixel(self, x, y):
-        """The (r, g, b) of one screen pixel, read straight from the server."""
         blue, green, red = self.picture(x, y, 1, 1)[:3]
         return (red, green, blue)
 
     def picture(self, x, y, width, height):
-        """The raw pixels of a screen rectangle, for telling whether it changes."""
         root = self.connection.screen().root
         return root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data
 
@@ -230,7 +172,7 @@ def end_process(process):
 
 
 class Game:
-    """One game folder under a temporary directory, and the game process started from it."""
+    """One game folder and the game process started from it."""
 
     def __init__(self, build_dir, xvfb, folder):
         self.build_dir = os.path.abspath(build_dir)
@@ -243,8 +185,6 @@ class Game:
         self._log = None
         self._shots = 0
         self._make_folder()
-
-    # --- the game folder -------------------------------------------------------------------
 
     def _make_folder(self):
         shutil.copy2(os.path.join(self.build_dir, "trundlebay"), self.binary)
@@ -271,6 +211,9 @@ class Game:
         with open(self.ini_path) as f:
             return f.read()
 
+    def ini_values(self):
+        return dict(line.split("=", 1) for line in self.read_ini().splitlines() if "=" in line)
+
     def remove_ini(self):
         self.remove_media("game.ini")
 
@@ -287,8 +230,6 @@ class Game:
                 f.write(content)
         else:
             shutil.copyfile(content, self.media_path(name))
-
-    # --- the process ---------------------------------------------------------------------
 
     def launch(self, env=None):
         environment = dict(os.environ)
@@ -344,8 +285,6 @@ class Game:
         if self._log:
             self._log.close()
             self._log = None
-
-    # --- windows ---------------------------------------------------------------------------
 
     def windows(self):
         conn = self.xvfb.connection
@@ -409,50 +348,72 @@ class Game:
         raise TestFailure("no window %r within %s s; windows: %r; log:\n%s"
                           % (match, timeout, self.windows(), self.log()))
 
-    def wait_no_window(self, timeout=10, **match):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if not self.find_windows(**match):
-                return
-            time.sleep(0.1)
-        raise TestFailure("window %r still there after %s s" % (match, timeout))
-
     def error_box(self):
         boxes = self.find_windows(name="ERROR")
         return boxes[0] if boxes else None
 
-    # --- input -----------------------------------------------------------------------------
-
-    def _xdotool(self, *args):
-        subprocess.run(["xdotool"] + [str(a) for a in args], check=True,
-                       env=dict(os.environ, DISPLAY=self.xvfb.name), capture_output=True)
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool"] + [str(a) for a in args], check=True, text=True,
+                              env=dict(os.environ, DISPLAY=self.xvfb.name),
+                              capture_output=True).stdout
 
     def move_mouse(self, window, x, y):
-        self._xdotool("mousemove", window.x + x, window.y + y)
+        self.xdotool("mousemove", window.x + x, window.y + y)
 
     def click(self, window, x, y, button=1):
         self.move_mouse(window, x, y)
         time.sleep(0.1)
-        self._xdotool("click", button)
+        self.xdotool("click", button)
 
     def scroll(self, window, x, y, steps):
         """Mouse-wheel steps over a point of the window: positive down, negative up."""
         self.move_mouse(window, x, y)
         time.sleep(0.1)
         for _ in range(abs(steps)):
-            self._xdotool("click", 5 if steps > 0 else 4)
+            self.xdotool("click", 5 if steps > 0 else 4)
             time.sleep(0.1)
 
     def focus(self, window):
-        self._xdotool("windowfocus", "--sync", window.id)
+        self.xdotool("windowfocus", "--sync", window.id)
 
     def key(self, name, window=None, hold=0.05):
         """Presses and releases a key (xdotool name) with the keyboard focus on `window`."""
         if window is not None:
             self.focus(window)
-        self._xdotool("keydown", name)
+        self.xdotool("keydown", name)
         time.sleep(hold)
-        self._xdotool("keyup", name)
+        self.xdotool("keyup", name)
+
+    @contextlib.contextmanager
+    def holding(self, name, window):
+        """The key held down while the block runs."""
+        self.focus(window)
+        self.xdotool("keydown", name)
+        try:
+            yield
+        finally:
+            self.xdotool("keyup", name)
+
+    def quit(self, window, key="q"):
+        self.key(key, window)
+        check(self.wait_exit() == 0, "%s should end the game with exit code 0; log:\n%s"
+              % (key, self.log()))
+
+    def start_from_launcher(self, launcher_gone=True):
+        """Start in the launcher; the game window (once the launcher is gone: an error box
+        during the level load holds the launcher's last moments)."""
+        launcher = self.wait_window(name="Trundlebay", cls="Options")
+        self.click(launcher, *START_BUTTON)
+        window = self.wait_window(cls="OpenGLWin")
+        check(not launcher_gone or not self.find_windows(cls="Options"),
+              "the launcher is still open beside the game")
+        return window
+
+    def scene_drawn(self, window=None):
+        """More than a few colours on the window: a scene, not a cleared or blank picture."""
+        shot = self.screenshot(window)
+        return len({shot.pixel(x, y) for x in range(10, shot.width, 40)
+                    for y in range(10, shot.height, 40)}) > 8
 
     def close(self, window):
         """Asks the window's owner to close it, as a window manager's close box does."""
@@ -464,8 +425,6 @@ class Game:
             data=(32, [conn.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]))
         target.send_event(event, event_mask=X.NoEventMask)
         conn.flush()
-
-    # --- pictures --------------------------------------------------------------------------
 
     def settled_screenshot(self, window=None, name=None, timeout=30):
         """A screenshot once two in a row agree: a window may still be drawing when it maps."""
@@ -485,6 +444,18 @@ class Game:
                        check=True, env=dict(os.environ, DISPLAY=self.xvfb.name),
                        capture_output=True)
         return Image(path)
+
+
+def bmp24(width, height, colour_at):
+    """A 24-bit BMP file's bytes; colour_at(x, y) gives (r, g, b), row 0 at the top."""
+    row_bytes = (width * 3 + 3) & ~3
+    pixels = bytearray()
+    for y in reversed(range(height)):
+        row = b"".join(bytes(reversed(colour_at(x, y))) for x in range(width))
+        pixels += row + bytes(row_bytes - len(row))
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    return header + info + bytes(pixels)
 
 
 def wait_for(condition, timeout, what):
@@ -513,9 +484,7 @@ def _alarm(signum, frame):
 
 
 def run(cases, screen="1280x1024x24", timeout=120, xvfb_options=(), window_manager=None):
-    """Runs each case(game) in a fresh game folder on one Xvfb (started with the extra command
-    line `xvfb_options`); exits 1 when any fails. With window_manager (or --window-manager on
-    the command line) the cases run under that window manager instead of on the bare server."""
+    """Runs each case(game) in a fresh game folder on one Xvfb; exits 1 when any fails."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True, help="build folder with trundlebay and media/")
     parser.add_argument("--keep", action="store_true", help="keep every case's folder")

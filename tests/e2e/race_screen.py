@@ -22,15 +22,12 @@ def keep_one_map(game, name="mapPlaza.bmp"):
             game.remove_media(other)
 
 
-def overlay_pixel(shot, window, x, y):
-    """A pixel of the overlay surface, which stands at the window's bottom-left corner."""
-    return shot.pixel(x, window.height - OVERLAY_HEIGHT + y)
-
-
 def light_state(shot, window):
-    """The lit start light ("red", "yellow", "green"), or None when no light is lit."""
+    """The lit start light ("red", "yellow", "green") in the overlay at the window's bottom-left
+    corner, or None when no light is lit."""
+    top = window.height - OVERLAY_HEIGHT
     for name, (x, y) in LIGHT_CENTRES.items():
-        if harness.colour_close(overlay_pixel(shot, window, x, y), LIT[name], 40):
+        if harness.colour_close(shot.pixel(x, top + y), LIT[name], 40):
             return name
     return None
 
@@ -70,9 +67,7 @@ def start_race(game, ini=None, map_name="mapPlaza.bmp", env=None, wait_for_light
     else:
         game.write_ini(ini)
     game.launch(env=env)
-    launcher = game.wait_window(name="Trundlebay", cls="Options")
-    game.click(launcher, *harness.START_BUTTON)
-    window = game.wait_window(cls="OpenGLWin")
+    window = game.start_from_launcher(launcher_gone=wait_for_lights)
     game.move_mouse(window, window.width // 2, window.height // 2)  # throttle 0, no steering
     if wait_for_lights:
         wait_for_countdown(game, window)
@@ -81,12 +76,14 @@ def start_race(game, ini=None, map_name="mapPlaza.bmp", env=None, wait_for_light
 
 def wait_for_countdown(game, window, seconds=30):
     """Waits until the level is loaded and drawn: the red start light is on."""
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if light_state(game.screenshot(window), window) == "red":
-            return
-        time.sleep(0.1)
-    raise harness.TestFailure("the countdown's red light never came on")
+    harness.wait_for(lambda: light_state(game.screenshot(window), window) == "red", seconds,
+                     "the countdown's red light")
+
+
+def race_started(game, window):
+    """Watches the lights until the race is on."""
+    seen = watch_lights(game, window)
+    check(seen and seen[-1] == "green", "the race did not start: %r" % (seen,))
 
 
 def drive_forward(game, window):

@@ -1,25 +1,17 @@
-"""Bad and missing media as a player or modder meets them: a model missing, corrupt
-textures, truncated models, a missing sound, a sound in an unknown format, no track map, no
-sound device and a joystick setting without a joystick. Every file that cannot be used shows
-its own "ERROR" box, one after another, each acknowledged; then the game races on without
-the thing that failed, and Q ends it with exit code 0.
-
-The X server has only its built-in fonts and the game's PATH holds no helper program, as on a
-fresh machine: the box must be the game's own. Its text is read twice: from the game's stderr,
-and from the box itself, whose picture must match that of a box with the expected text shown
-by a GTK program of our own. A path that is not UTF-8 still shows; in full screen under a
-window manager the game is in front with the focus again after OK."""
+"""Bad and missing media: each file that cannot be used shows its own "ERROR" box, one after
+another; then the game races on without it and Q ends it with exit code 0. The X server has only
+its built-in fonts and PATH holds no helper program, so the box must be the game's own; its
+picture must match a GTK box of our own with the expected text."""
 
 import os
 import struct
 import subprocess
 import sys
-import time
 
 import harness
 import race_screen as rs
 from harness import check, wait_for
-from Xlib import X, error as xerror
+from Xlib import X
 
 CLOSING = "The application will continue."
 XVFB_OPTIONS = ("-fp", "built-ins")
@@ -69,7 +61,7 @@ def build_media(game, name):
 
 def park_mouse(game):
     """Off every box and its button, so no button is drawn highlighted."""
-    game._xdotool("mousemove", 0, 0)
+    game.xdotool("mousemove", 0, 0)
 
 
 def without_helpers(game, env=None):
@@ -151,8 +143,7 @@ def race_on_and_quit(game, window, expected):
     check(game.error_box() is None, "an unexpected box: %r" % (game.error_messages(),))
     check(game.error_messages() == expected,
           "reported %r, expected %r" % (game.error_messages(), expected))
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.quit(window)
 
 
 def play_with_boxes(game, expected, by_click=False, env=None):
@@ -222,28 +213,30 @@ def truncated_models(game):
                            box_text("Failed to find section FACES:", "store.a3f")])
 
 
-def missing_sound_and_unknown_format(game):
-    """No engine sound and a crash sound the game cannot play: one box, and then not a
-    sample is heard, bumps on the grid included."""
+def play_with_sound(game, expected):
+    """Plays with the boxes expected; the sound the game mixed, as 16-bit samples."""
     raw = os.path.join(game.folder, "sound.raw")
-    game.remove_media("jeep.wav")
-    game.replace_media("crash.wav", float_wav())
-    play_with_boxes(game, [box_text("Could not open file:", media_file(game, "jeep.wav"))],
-                    env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": raw})
+    play_with_boxes(game, expected, env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": raw})
     with open(raw, "rb") as f:
         written = f.read()
     check(len(written) > 11025 * 4 * 4, "only %d bytes of sound were written" % len(written))
-    check(not any(written), "sound was played although no sound could be loaded")
+    return struct.unpack("<%dh" % (len(written) // 2), written)
+
+
+def missing_sound_and_unknown_format(game):
+    """No engine sound and a crash sound the game cannot play: one box, then not a sample is
+    heard, bumps on the grid included."""
+    game.remove_media("jeep.wav")
+    game.replace_media("crash.wav", float_wav())
+    samples = play_with_sound(game, [box_text("Could not open file:",
+                                              media_file(game, "jeep.wav"))])
+    check(not any(samples), "sound was played although no sound could be loaded")
 
 
 def unknown_sound_format_only(game):
     """A sound the game cannot play is passed over without a box; the engines still run."""
-    raw = os.path.join(game.folder, "sound.raw")
     game.replace_media("crash.wav", float_wav())
-    play_with_boxes(game, [], env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": raw})
-    with open(raw, "rb") as f:
-        written = f.read()
-    loud = max(abs(s) for s in struct.unpack("<%dh" % (len(written) // 2), written))
+    loud = max(abs(s) for s in play_with_sound(game, []))
     check(loud > 300, "the engines are silent beside an unplayable crash sound (peak %d)" % loud)
 
 
@@ -257,9 +250,7 @@ def race_without_track(game, maps):
         game.replace_media(name, content)
     game.remove_ini()
     game.launch()
-    launcher = game.wait_window(name="Trundlebay", cls="Options")
-    game.click(launcher, *harness.START_BUTTON)
-    window = game.wait_window(cls="OpenGLWin")
+    window = game.start_from_launcher()
     # A box would come during the level load, before the lights.
     rs.wait_for_countdown(game, window)
     check(game.error_box() is None, "a box without any map: %r" % (game.error_messages(),))
@@ -283,15 +274,13 @@ def no_sound_device(game):
 def joystick_setting_without_joystick(game):
     """The mouse drives: with the cursor at the top centre the view moves on."""
     window = rs.start_race(game, ini="[Game]\nJoystick=1\n")
-    seen = rs.watch_lights(game, window)
-    check(seen and seen[-1] == "green", "the race did not start: %r" % (seen,))
+    rs.race_started(game, window)
     standing = game.screenshot(window, "standing.png")
     rs.drive_forward(game, window)
     wait_for(lambda: rs.mean_difference(standing, game.screenshot(window, "driven.png")) > 10,
              60, "the view did not change with the cursor at the top centre")
     check(game.error_messages() == [], "reported %r" % (game.error_messages(),))
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.quit(window)
     check("Joystick=1" in game.read_ini(), "the Joystick setting was not kept")
 
 
@@ -313,100 +302,35 @@ def path_that_is_no_utf8(game):
     check(not complaints, "the toolkit complained about the text: %r" % complaints)
 
 
-# --- under a window manager --------------------------------------------------------------
-
-
-def start_openbox(game):
-    """openbox on the test's X server, once it manages the screen."""
-    manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, start_new_session=True,
-                               env=dict(os.environ, DISPLAY=game.xvfb.name, HOME=game.folder))
-    conn = game.xvfb.connection
-    check_atom = conn.intern_atom("_NET_SUPPORTING_WM_CHECK")
-    wait_for(lambda: conn.screen().root.get_full_property(check_atom, X.AnyPropertyType), 60,
-             "openbox did not take the screen")
-    return manager
-
-
-def root_property(game, name):
-    conn = game.xvfb.connection
-    found = conn.screen().root.get_full_property(conn.intern_atom(name), X.AnyPropertyType)
-    return found.value[0] if found and len(found.value) else None
-
-
-def client_windows(game):
-    """Top-level windows of programs, each inside the frame a window manager gives it."""
-    conn = game.xvfb.connection
-    wm_state = conn.intern_atom("WM_STATE")
-    found = []
-
-    def visit(window):
-        for child in window.query_tree().children:
-            if child.get_full_property(wm_state, X.AnyPropertyType):
-                found.append(child)
-            else:
-                visit(child)
-
-    visit(conn.screen().root)
-    return found
-
-
-def managed_window(game, name=None, cls=None, timeout=60):
-    """The mapped client window with that name and class, at its place on the screen."""
-    conn = game.xvfb.connection
-    root = conn.screen().root
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        try:
-            for client in client_windows(game):
-                title = client.get_full_property(conn.intern_atom("_NET_WM_NAME"),
-                                                 conn.intern_atom("UTF8_STRING"))
-                title = title.value.decode() if title else client.get_wm_name()
-                wm_class = client.get_wm_class()
-                if ((name is None or title == name) and (cls is None or (wm_class and
-                    wm_class[1] == cls)) and client.get_attributes().map_state == X.IsViewable):
-                    place = root.translate_coords(client, 0, 0)
-                    size = client.get_geometry()
-                    return harness.Window(client.id, title, wm_class, place.x, place.y,
-                                          size.width, size.height)
-        except xerror.XError:
-            pass  # a window went away while we looked
-        check(game.running(), "the game exited; log:\n%s" % game.log())
-        time.sleep(0.1)
-    raise harness.TestFailure("no window %r %r under openbox within %s s" % (name, cls, timeout))
-
-
-def scene_on_screen(game):
-    shot = game.screenshot(name="screen.png")
-    colours = {shot.pixel(x, y) for x in range(10, shot.width, 40)
-               for y in range(10, shot.height, 40)}
-    return len(colours) > 8
-
-
 def box_in_full_screen_under_a_window_manager(game):
     """After OK the full-screen game is in front again and has the keyboard: Q, pressed with
-    no window chosen, ends it. Xvfb offers only the desktop's own size, at which SDL keeps a
-    full-screen window that loses the focus; at a switched display mode it would minimise it,
-    as the environment asks here."""
-    manager = start_openbox(game)
+    no window chosen, ends it. At the desktop's size SDL keeps a full-screen window that loses
+    the focus; at a switched mode it would minimise it, as the environment asks here."""
+    game.xvfb.start_window_manager("openbox")
     try:
         rs.keep_one_map(game)
         game.write_ini("[Game]\nWindowed=0\nUseScreenRes=3\n")
         game.remove_media("wheel.a3f")
         game.launch(env=without_helpers(game, {"SDL_VIDEO_MINIMIZE_ON_FOCUS_LOSS": "1"}))
-        launcher = managed_window(game, name="Trundlebay", cls="Options")
+        launcher = game.wait_window(name="Trundlebay", cls="Options", timeout=60)
         game.click(launcher, *harness.START_BUTTON)
-        box = managed_window(game, name="ERROR")
-        window = managed_window(game, cls="OpenGLWin")
+        box = game.wait_window(name="ERROR", timeout=60)
+        window = game.wait_window(cls="OpenGLWin", timeout=60)
         game.key("Return", box)
-        wait_for(lambda: root_property(game, "_NET_ACTIVE_WINDOW") == window.id, 30,
-                 "the game window is not active again after OK")
-        wait_for(lambda: scene_on_screen(game), 30, "the screen does not show the game after OK")
+        conn = game.xvfb.connection
+        active = conn.intern_atom("_NET_ACTIVE_WINDOW")
+
+        def game_active():
+            found = conn.screen().root.get_full_property(active, X.AnyPropertyType)
+            return found and len(found.value) and found.value[0] == window.id
+
+        wait_for(game_active, 30, "the game window active again after OK")
+        wait_for(game.scene_drawn, 30, "the game on the screen after OK")
         game.key("q")
         check(game.wait_exit(60) == 0, "Q after OK did not reach the game")
     finally:
-        manager.terminate()
-        manager.wait(20)
+        harness.end_process(game.xvfb.window_manager)
+        game.xvfb.window_manager = None
 
 
 if __name__ == "__main__":

@@ -1,10 +1,6 @@
-"""Controls beyond the mouse: the arrow keys drive and steer; a gamepad plugged in while
-racing (a virtual one, worked inside the game by the game probe) drives with its right trigger,
-shows the overview while Y is held, and can be pulled out again.
-
-Whether the player's jeepney moved is read off the overview (Page Up held): its eye is fixed
-and looks at the player, so the whole picture turns when the jeepney moves, while the rivals,
-which change the chase view as much as driving does, are small there."""
+"""Controls beyond the mouse: the arrow keys, and a virtual gamepad plugged in while racing.
+Whether the player's jeepney moved is read off the overview (Page Up held): its eye is fixed on
+the player, so the picture turns when the jeepney moves, while the rivals are small there."""
 
 import time
 
@@ -16,25 +12,18 @@ from harness import check, wait_for
 TRIGGER_RIGHT, BUTTON_Y = 5, 3
 
 
-def race_on(game, window):
-    seen = rs.watch_lights(game, window)
-    check(seen and seen[-1] == "green", "the race did not start: %r" % (seen,))
-
-
 def hold(game, keys, seconds):
     for key in keys:
-        game._xdotool("keydown", key)
+        game.xdotool("keydown", key)
     time.sleep(seconds)
     for key in keys:
-        game._xdotool("keyup", key)
+        game.xdotool("keyup", key)
 
 
 def overview(game, window, name):
-    game.focus(window)
-    game._xdotool("keydown", "Prior")
-    time.sleep(0.5)
-    shot = game.screenshot(window, name)
-    game._xdotool("keyup", "Prior")
+    with game.holding("Prior", window):
+        time.sleep(0.5)
+        shot = game.screenshot(window, name)
     time.sleep(0.5)  # the chase view back before anything else is looked at
     return shot
 
@@ -42,12 +31,12 @@ def overview(game, window, name):
 def restart(game, window):
     game.key("r", window, hold=0.3)
     rs.wait_for_countdown(game, window)
-    race_on(game, window)
+    rs.race_started(game, window)
 
 
 def arrow_keys_drive_and_steer(game):
     window = rs.start_race(game)
-    race_on(game, window)
+    rs.race_started(game, window)
     standing = overview(game, window, "standing.png")
     hold(game, ["Up"], 2.0)
     ahead = overview(game, window, "ahead.png")
@@ -61,16 +50,15 @@ def arrow_keys_drive_and_steer(game):
         views[name] = overview(game, window, name + ".png")
     difference = rs.mean_difference(views["left"], views["right"])
     check(difference > 15, "Left and Right held led to the same place (%.1f)" % difference)
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.quit(window)
 
 
 def a_pad_plugged_in_while_racing_drives(game):
     pad = VirtualPad(game)
     window = rs.start_race(game, ini="[Game]\nJoystick=1\n", env=pad.env())
-    race_on(game, window)
+    rs.race_started(game, window)
     standing = overview(game, window, "standing.png")
-    pad.plug()
+    pad.send("plug")
     pad.axis(TRIGGER_RIGHT, 32767)
     time.sleep(2.0)
     pad.axis(TRIGGER_RIGHT, -32768)
@@ -86,11 +74,10 @@ def a_pad_plugged_in_while_racing_drives(game):
     finally:
         pad.button(BUTTON_Y, False)
 
-    pad.unplug()
+    pad.send("unplug")
     time.sleep(0.5)
     check(game.running(), "the game ended when the pad was pulled out")
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.quit(window)
 
 
 if __name__ == "__main__":

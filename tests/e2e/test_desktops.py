@@ -1,14 +1,11 @@
 """The game on a desktop with a window manager (openbox): the desktop size in a window, a full
 screen the display does not offer, focus and minimising, and keyboard layouts."""
 
-import os
 import subprocess
 import time
 
 import harness
 from harness import Xatom, check, wait_for
-
-from test_launcher import ini_values, start_from_launcher
 
 RED_LIGHT = (30, 15)  # centre of the red start light, overlay units
 GAUGE_EDGE = (1, 20)  # inside the gauge's 2-unit border, overlay units
@@ -57,16 +54,10 @@ def other_window(game):
     return window
 
 
-def xdotool(game, *args):
-    return subprocess.run(["xdotool"] + [str(a) for a in args], check=True, text=True,
-                          env=dict(os.environ, DISPLAY=game.xvfb.name),
-                          capture_output=True).stdout
-
-
 def start_race(game, ini):
     game.write_ini(ini)
     game.launch()
-    return start_from_launcher(game)
+    return game.start_from_launcher()
 
 
 def has_icon(game, window):
@@ -97,9 +88,8 @@ def windowed_desktop_size_fits_within_the_screen(game):
     print("   desktop size in a window: %r, frame %r" % (window, window.outer))
     check(window.width > 1000 and window.height > 800, "the window is small: %r" % window)
     restart_shows_red_light(game, window)
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game")
-    values = ini_values(game.read_ini())
+    game.quit(window)
+    values = game.ini_values()
     check((int(values["Width"]), int(values["Height"])) == (window.width, window.height),
           "saved %sx%s, used %dx%d" % (values["Width"], values["Height"], window.width,
                                        window.height))
@@ -114,9 +104,8 @@ def full_screen_at_a_size_not_offered_fills_the_screen(game):
     restart_shows_red_light(game, window)
     check(game.xvfb.pixel(game.xvfb.width - 5, 5) != (0, 0, 0),
           "the picture does not reach the top right corner")
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game")
-    values = ini_values(game.read_ini())
+    game.quit(window)
+    values = game.ini_values()
     check(values["Windowed"] == "0" and values["Width"] == "800",
           "the player's choice changed:\n" + game.read_ini())
 
@@ -127,72 +116,64 @@ def losing_focus_pauses_and_releases_the_pointer(game):
     check(frames_keep_coming(game, window), "no frames while racing")
 
     other = other_window(game)
-    xdotool(game, "windowactivate", "--sync", other.id)
+    game.xdotool("windowactivate", "--sync", other.id)
     time.sleep(0.5)  # frames already on their way may still land
     check(not frames_keep_coming(game, window), "the race goes on without the focus")
-    xdotool(game, "mousemove", 1200, 1000)
-    location = xdotool(game, "getmouselocation", "--shell")
+    game.xdotool("mousemove", 1200, 1000)
+    location = game.xdotool("getmouselocation", "--shell")
     check("X=1200" in location and "Y=1000" in location,
           "the pointer is still held by the game: " + location)
 
-    xdotool(game, "windowactivate", "--sync", window.id)
+    game.xdotool("windowactivate", "--sync", window.id)
     check(frames_keep_coming(game, window, 5), "the race did not go on with the focus back")
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game")
+    game.quit(window)
 
 
 def minimised_full_screen_game_sleeps(game):
     window = start_race(game, "[Game]\nWindowed=0\nUseScreenRes=3\n")
     wait_for(lambda: red_light_on(game, window) or racing(game, window), 30, "the HUD")
-    xdotool(game, "windowminimize", "--sync", window.id)
+    game.xdotool("windowminimize", "--sync", window.id)
     time.sleep(0.5)
     before, started = game.cpu_seconds(), time.monotonic()
     time.sleep(3)
     share = (game.cpu_seconds() - before) / (time.monotonic() - started)
     print("   minimised: %.1f%% of a core" % (share * 100))
     check(share < 0.1, "minimised, the game used %.0f%% of a core" % (share * 100))
-    xdotool(game, "windowactivate", "--sync", window.id)
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game")
+    game.xdotool("windowactivate", "--sync", window.id)
+    game.quit(window)
 
 
 def set_layout(game, layout):
     subprocess.run(["setxkbmap", "-display", game.xvfb.name, layout], check=True)
 
 
-def keys_on_layout(game, layout, quit_key, restart_key, pause_key=None, not_quit=None):
-    set_layout(game, layout)
-    try:
-        window = start_race(game, "[Game]\nWindowed=1\nUseScreenRes=0\n")
-        wait_for(lambda: racing(game, window), 30, "the race after the countdown")
-        if pause_key:
-            game.key(pause_key, window)
-            time.sleep(0.5)
-            check(not frames_keep_coming(game, window), layout + ": P did not pause")
-            game.key(pause_key, window)
-            check(frames_keep_coming(game, window), layout + ": P did not resume")
-        restart_shows_red_light(game, window, restart_key)
-        if not_quit:
-            game.key(not_quit, window)
-            time.sleep(0.5)
-            check(game.running(), "%s: %s ended the game" % (layout, not_quit))
-        game.key(quit_key, window)
-        check(game.wait_exit() == 0, layout + ": Q did not end the game")
-    finally:
-        set_layout(game, "us")
+# Layout, then the keys for Q, R and P on it, and a key that must not quit: Russian keys act
+# by their place, German and French by their letter, and AZERTY's A lies where QWERTY has Q.
+LAYOUTS = [("ru", "Cyrillic_shorti", "Cyrillic_ka", "Cyrillic_ze", None),
+           ("de", "q", "r", "p", None),
+           ("fr", "q", "r", None, "a")]
 
 
-def russian_keys_act_by_their_place(game):
-    keys_on_layout(game, "ru", "Cyrillic_shorti", "Cyrillic_ka", pause_key="Cyrillic_ze")
-
-
-def german_keys_act_by_their_letter(game):
-    keys_on_layout(game, "de", "q", "r", pause_key="p")
-
-
-def french_keys_act_by_their_letter(game):
-    # AZERTY's A lies where QWERTY has Q: it must not quit.
-    keys_on_layout(game, "fr", "q", "r", not_quit="a")
+def keys_act_on_every_layout(game):
+    for layout, quit_key, restart_key, pause_key, not_quit in LAYOUTS:
+        set_layout(game, layout)
+        try:
+            window = start_race(game, "[Game]\nWindowed=1\nUseScreenRes=0\n")
+            wait_for(lambda: racing(game, window), 30, "the race after the countdown")
+            if pause_key:
+                game.key(pause_key, window)
+                time.sleep(0.5)
+                check(not frames_keep_coming(game, window), layout + ": P did not pause")
+                game.key(pause_key, window)
+                check(frames_keep_coming(game, window), layout + ": P did not resume")
+            restart_shows_red_light(game, window, restart_key)
+            if not_quit:
+                game.key(not_quit, window)
+                time.sleep(0.5)
+                check(game.running(), "%s: %s ended the game" % (layout, not_quit))
+            game.quit(window, quit_key)
+        finally:
+            set_layout(game, "us")
 
 
 if __name__ == "__main__":
@@ -201,7 +182,5 @@ if __name__ == "__main__":
         full_screen_at_a_size_not_offered_fills_the_screen,
         losing_focus_pauses_and_releases_the_pointer,
         minimised_full_screen_game_sleeps,
-        russian_keys_act_by_their_place,
-        german_keys_act_by_their_letter,
-        french_keys_act_by_their_letter,
-    ], window_manager="openbox")
+        keys_act_on_every_layout,
+    ], timeout=180, window_manager="openbox")

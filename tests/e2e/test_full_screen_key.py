@@ -2,56 +2,41 @@
 playing, the picture filling the screen, and the next start keeps the choice. Under a window
 manager, as on every desktop: it is the window manager that gives a window the whole screen."""
 
-import time
-
 import harness
 import race_screen as rs
-from harness import check
+from harness import check, wait_for
 
 
-def wait_size(game, width, height, seconds=20):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        found = game.find_windows(cls="OpenGLWin", width=width, height=height)
-        if found:
-            time.sleep(0.5)  # a picture or two at the new size
-            return found[0]
-        time.sleep(0.1)
-    raise harness.TestFailure("no %dx%d game window; windows: %r" % (width, height, game.windows()))
+def filled_at(game, width, height, name):
+    """The game window at that size once sky runs across its top and the scene, not the clear
+    colour, reaches its bottom corners."""
+    window = game.wait_window(cls="OpenGLWin", width=width, height=height, timeout=20)
 
+    def fills():
+        shot = game.screenshot(window, name)
+        sky = [shot.pixel(x, 2) for x in (2, width // 2, width - 3)]
+        corners = [shot.region_mean(x, height - 12, x + 10, height - 2) for x in (2, width - 12)]
+        return (all(p[2] > 150 and p[2] >= p[0] + 20 for p in sky) and
+                not any(harness.colour_close(c, harness.CLEAR_COLOUR) for c in corners))
 
-def picture_fills(game, window, name):
-    """Sky across the top and the scene, not the clear colour, in the bottom corners."""
-    shot = game.screenshot(window, name)
-    w, h = window.width, window.height
-    sky = [shot.pixel(x, 2) for x in (2, w // 2, w - 3)]
-    check(all(p[2] > 150 and p[2] >= p[0] + 20 for p in sky), "no sky across the top: %r" % sky)
-    corners = [shot.region_mean(x, h - 12, x + 10, h - 2) for x in (2, w - 12)]
-    check(not any(harness.colour_close(c, harness.CLEAR_COLOUR) for c in corners),
-          "the picture does not reach the bottom corners: %r" % corners)
+    wait_for(fills, 20, "the picture filling the %dx%d window" % (width, height))
+    return window
 
 
 def alt_enter_and_f11_switch_to_full_screen_and_back(game):
     window = rs.start_race(game)
     screen = (game.xvfb.width, game.xvfb.height)
     game.key("alt+Return", window)
-    full = wait_size(game, *screen)
-    picture_fills(game, full, "full.png")
+    full = filled_at(game, *screen, "full.png")
     game.key("alt+Return", full)
-    windowed = wait_size(game, 640, 480)
-    picture_fills(game, windowed, "windowed.png")
+    windowed = filled_at(game, 640, 480, "windowed.png")
     game.key("F11", windowed)
-    full = wait_size(game, *screen)
-    game.key("q", full)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.quit(game.wait_window(cls="OpenGLWin", width=screen[0], height=screen[1]))
     check("Windowed=0" in game.read_ini(), "full screen was not kept:\n" + game.read_ini())
 
     game.launch()
-    launcher = game.wait_window(name="Trundlebay", cls="Options")
-    game.click(launcher, *harness.START_BUTTON)
-    window = wait_size(game, *screen)
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.start_from_launcher()
+    game.quit(game.wait_window(cls="OpenGLWin", width=screen[0], height=screen[1]))
 
 
 if __name__ == "__main__":

@@ -14,8 +14,6 @@ from harness import check
 
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
 NOBODY = 65534
-DEFAULTS_SAVED = ("[Game]\nWindowed=1\nLights=0\nMusic=0\nJoystick=0\nUseHiQualTex=0\n"
-                  "Width=640\nHeight=480\nUseScreenRes=0\n")
 
 
 def install(game, prefix, destdir=None):
@@ -123,19 +121,10 @@ def play_as_player(game, prefix, links="bin"):
     """Launcher, Start, a frame and Q, then the choices are in the player's config folder."""
     game.binary, config = as_player(game, prefix, links)
     game.launch(env={"XDG_CONFIG_HOME": config, "HOME": config})
-    launcher = game.wait_window(name="Trundlebay", cls="Options")
-    game.click(launcher, *harness.START_BUTTON)
-    window = game.wait_window(cls="OpenGLWin")
-
-    def scene_shown():
-        frame = game.screenshot(window)
-        return len({frame.pixel(x, y) for x in range(10, window.width, 40)
-                    for y in range(10, window.height, 40)}) > 8
-
-    harness.wait_for(scene_shown, 60, "the installed game shows no scene")
+    window = game.start_from_launcher()
+    harness.wait_for(lambda: game.scene_drawn(window), 60, "the installed game's scene")
     check(not game.error_messages(), "the installed game reported %r" % game.error_messages())
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the installed game with exit code 0")
+    game.quit(window)
 
     media = os.path.join(prefix, "lib", "trundlebay", "media")
     check(not os.path.exists(os.path.join(media, "game.ini")), "game.ini written into the install")
@@ -143,7 +132,7 @@ def play_as_player(game, prefix, links="bin"):
     check(os.path.isfile(saved), "no settings in the config folder; log:\n" + game.log())
     with open(saved) as f:
         text = f.read()
-    check(text == DEFAULTS_SAVED, "the player's game.ini holds:\n" + text)
+    check(text == harness.DEFAULT_INI, "the player's game.ini holds:\n" + text)
 
 
 def staged_install_names_the_final_prefix(game):

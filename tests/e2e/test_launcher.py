@@ -6,18 +6,6 @@ import subprocess
 import harness
 from harness import check, colour_close, wait_for
 
-NINE_LINES_FOR_DEFAULTS = (
-    "[Game]\n"
-    "Windowed=1\n"
-    "Lights=0\n"
-    "Music=0\n"
-    "Joystick=0\n"
-    "UseHiQualTex=0\n"
-    "Width=640\n"
-    "Height=480\n"
-    "UseScreenRes=0\n"
-)
-
 BLUE = (0, 0, 255)
 RED = (255, 0, 0)
 
@@ -29,25 +17,6 @@ def two_colour_splash(game, width=50, height=30):
                     "-size", "%dx%d" % (width, height), "xc:red", "+append", "-quality", "95",
                     path], check=True)
     game.replace_media("splash.jpg", path)
-
-
-def start_from_launcher(game, press=None):
-    launcher = game.wait_window(name="Trundlebay", cls="Options")
-    if press:
-        press(launcher)
-    game.click(launcher, *harness.START_BUTTON)
-    window = game.wait_window(cls="OpenGLWin")
-    check(not game.find_windows(cls="Options"), "the launcher is still open beside the game")
-    return window
-
-
-def ini_values(text):
-    values = {}
-    for line in text.splitlines():
-        if "=" in line:
-            key, value = line.split("=", 1)
-            values[key] = value
-    return values
 
 
 def fresh_start_shows_defaults_and_saves_nine_lines(game):
@@ -67,44 +36,25 @@ def fresh_start_shows_defaults_and_saves_nine_lines(game):
     check(not colour_close(windowed_box, lights_box, 20),
           "Windowed should look checked and Lights not: %r %r" % (windowed_box, lights_box))
 
-    window = start_from_launcher(game)
+    window = game.start_from_launcher()
     check((window.width, window.height) == (640, 480), "game window is %r" % window)
-
-    def colours_seen():
-        frame = game.screenshot(window, "game.png")
-        return {frame.pixel(x, y) for x in range(10, 640, 40) for y in range(10, 480, 40)}
-
-    # The window maps before the level has loaded and its first frame is drawn.
-    wait_for(lambda: len(colours_seen()) > 8, 60, "the scene drawn in the game window")
-
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
-    check(game.read_ini() == NINE_LINES_FOR_DEFAULTS, "game.ini holds:\n" + game.read_ini())
+    wait_for(lambda: game.scene_drawn(window), 60, "the scene drawn in the game window")
+    game.quit(window)
+    check(game.read_ini() == harness.DEFAULT_INI, "game.ini holds:\n" + game.read_ini())
 
 
-def stored_resolution_two_gives_1024_by_800(game):
-    game.write_ini("[Game]\nUseScreenRes=2\n")
-    game.launch()
-    window = start_from_launcher(game)
-    check((window.width, window.height) == (1024, 800), "game window is %r" % window)
-    game.key("Escape", window)
-    check(game.wait_exit() == 0, "Escape should end the game with exit code 0")
-    values = ini_values(game.read_ini())
-    check((values["Width"], values["Height"], values["UseScreenRes"]) == ("1024", "800", "2"),
-          "game.ini holds:\n" + game.read_ini())
-
-
-def zero_width_takes_the_screen_size(game):
-    game.write_ini("[Game]\nWidth=0\n")
-    game.launch()
-    window = start_from_launcher(game)
+def stored_settings_give_the_window_size_and_are_saved(game):
     screen = (game.xvfb.width, game.xvfb.height)
-    check((window.width, window.height) == screen, "game window is %r" % window)
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
-    values = ini_values(game.read_ini())
-    check((int(values["Width"]), int(values["Height"])) == screen and
-          values["UseScreenRes"] == "3", "game.ini holds:\n" + game.read_ini())
+    for ini, size, saved, key in (("[Game]\nUseScreenRes=2\n", (1024, 800), "2", "Escape"),
+                                  ("[Game]\nWidth=0\n", screen, "3", "q")):
+        game.write_ini(ini)
+        game.launch()
+        window = game.start_from_launcher()
+        check((window.width, window.height) == size, "%r gives %r" % (ini, window))
+        game.quit(window, key)
+        values = game.ini_values()
+        check((int(values["Width"]), int(values["Height"])) == size and
+              values["UseScreenRes"] == saved, "game.ini holds:\n" + game.read_ini())
 
 
 def controls_change_what_start_stores(game):
@@ -121,10 +71,9 @@ def controls_change_what_start_stores(game):
     game.key("alt+s", launcher)
     window = game.wait_window(cls="OpenGLWin")
     check((window.width, window.height) == (800, 600), "game window is %r" % window)
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.quit(window)
     text = game.read_ini()
-    values = ini_values(text)
+    values = game.ini_values()
     check(values["Lights"] == "1" and values["UseHiQualTex"] == "1" and
           values["UseScreenRes"] == "1" and values["Width"] == "800", "game.ini holds:\n" + text)
     check("# tuned by hand" in text and "[Modder]\nTrack=map3.bmp" in text,
@@ -142,32 +91,10 @@ def closing_the_launcher_ends_without_writing(game):
     check(game.read_ini() == original, "game.ini was changed:\n" + game.read_ini())
 
 
-def hand_edited_settings_keep_every_byte(game):
-    original = (b"\xef\xbb\xbf; my notes\r\n[Game] ; tuned\r\nthese are notes, not settings\r\n"
-                b"UseScreenRes = 1\r\nLights=1\r\n\r\n[Video]\r\nGamma=2\r\n")
-    with open(game.ini_path, "wb") as f:
-        f.write(original)
-    game.launch()
-    window = start_from_launcher(game)
-    check((window.width, window.height) == (800, 600), "game window is %r" % window)
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
-    with open(game.ini_path, "rb") as f:
-        saved = f.read()
-    added = b"Windowed=1\r\nMusic=0\r\nJoystick=0\r\nUseHiQualTex=0\r\nWidth=800\r\nHeight=600\r\n"
-    expected = original.replace(b"Lights=1\r\n", b"Lights=1\r\n" + added)
-    check(saved == expected, "game.ini holds:\n%r" % saved)
-    leftovers = [name for name in os.listdir(os.path.dirname(game.ini_path))
-                 if name.startswith("game.ini.")]
-    check(not leftovers, "files left beside game.ini: %r" % leftovers)
-
-
 if __name__ == "__main__":
     harness.run([
         fresh_start_shows_defaults_and_saves_nine_lines,
-        stored_resolution_two_gives_1024_by_800,
-        zero_width_takes_the_screen_size,
+        stored_settings_give_the_window_size_and_are_saved,
         controls_change_what_start_stores,
         closing_the_launcher_ends_without_writing,
-        hand_edited_settings_keep_every_byte,
     ])

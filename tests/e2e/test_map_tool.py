@@ -1,40 +1,20 @@
 """trundlebay-tool map and check on small hand-drawn maps, each breaking one rule, and on every
-map the media generator makes.
-
-Maps are drawn as text, one character per cell; the first row of the bitmap is written as the
-palette (entry x in its own colour), the text rows follow it. '?' is a colour missing from the
-palette, '!' the colour of palette pixel 12, which means nothing.
-"""
-import argparse
+map the media generator makes. Maps are drawn as text, one character per cell, below the palette
+row; '?' is a colour missing from the palette, '!' palette entry 12, which means nothing."""
 import glob
 import json
 import os
-import struct
 import subprocess
-import sys
-import tempfile
+
+import harness
+from harness import check
 
 SYMBOLS = {'.': 0, 'r': 1, 'v': 2, 'A': 3, '|': 4, '-': 4, '+': 5, 'T': 6, 'J': 7,
            'S': 8, 'W': 9, 'K': 10, 'C': 11, '!': 12, '?': -1}
 
 
 def palette_colour(code):
-    return 0x123456 if code < 0 else (code << 16) | ((code * 7 & 0xff) << 8) | 0x40
-
-
-def write_bmp(path, width, height, pixels):
-    row_bytes = (width * 3 + 3) & ~3
-    image = bytearray()
-    for y in reversed(range(height)):
-        row = bytearray()
-        for x in range(width):
-            c = pixels[y * width + x]
-            row += bytes((c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff))
-        image += row + bytes(row_bytes - len(row))
-    header = struct.pack('<2sIHHI', b'BM', 54 + len(image), 0, 0, 54)
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(image), 2835, 2835, 0, 0)
-    with open(path, 'wb') as f:
-        f.write(header + info + image)
+    return (0x12, 0x34, 0x56) if code < 0 else (code, code * 7 & 0xff, 0x40)
 
 
 def write_map(path, rows):
@@ -43,7 +23,8 @@ def write_map(path, rows):
     for row in rows:
         assert len(row) == width, row
         pixels += [palette_colour(SYMBOLS[s]) for s in row]
-    write_bmp(path, width, len(rows) + 1, pixels)
+    with open(path, 'wb') as f:
+        f.write(harness.bmp24(width, len(rows) + 1, lambda x, y: pixels[y * width + x]))
 
 
 # Six corners, the road through the grid's centre (8, 8), the arch far from it on the left,
@@ -67,8 +48,8 @@ GOOD = [
 ]
 
 
-def run_tool(build, *args, command='map'):
-    tool = os.path.join(build, 'trundlebay-tool')
+def run_tool(game, *args, command='map'):
+    tool = os.path.join(game.build_dir, 'trundlebay-tool')
     result = subprocess.run([tool, command, *args], capture_output=True, text=True, timeout=120)
     report = None
     if result.stdout.strip():
@@ -76,50 +57,34 @@ def run_tool(build, *args, command='map'):
     return result.returncode, report, result.stderr
 
 
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        failures.append(what)
-        print('FAIL:', what)
-
-
 def world(column, row, centre=8):
     return [float((column - centre) * 16), float((row - centre) * 16)]
 
 
-def good_map(build, folder):
-    path = os.path.join(folder, 'mapgood.bmp')
+def good_map(game):
+    path = os.path.join(game.folder, 'mapgood.bmp')
     write_map(path, GOOD)
-    png = os.path.join(folder, 'good.png')
-    code, report, stderr = run_tool(build, path, '--png', png)
-    check(code == 0, f'good map exits 0 (got {code}, {stderr.strip()}, {report and report["problems"]})')
-    check(report['ok'] is True and report['builds'] is True, 'good map builds')
-    check(report['problems'] == [] and report['findings'] == [],
-          f'good map has no problems: {report["problems"]}')
-    check((report['width'], report['height']) == (16, 16), 'good map size')
-    check(report['startPoint'] == world(2, 6), f'start point {report["startPoint"]}')
+    png = os.path.join(game.folder, 'good.png')
+    code, report, stderr = run_tool(game, path, '--png', png)
     order = [(2, 13), (13, 13), (13, 8), (8, 8), (8, 2), (2, 2)]
-    check(report['waypointCount'] == 6, 'six waypoints')
-    check(report['waypoints'] == [world(c, r) for c, r in order],
-          f'waypoints in driving order: {report["waypoints"]}')
-    check(report['counts'] == {'straight': 36, 'corner': 6, 't': 0, 'ramp': 1, 'wall': 1,
-                               'kubo': 1, 'carabao': 1}, f'counts {report["counts"]}')
+    wanted = {'ok': True, 'builds': True, 'problems': [], 'findings': [], 'width': 16,
+              'height': 16, 'startPoint': world(2, 6), 'waypointCount': 6,
+              'waypoints': [world(c, r) for c, r in order],
+              'counts': {'straight': 36, 'corner': 6, 't': 0, 'ramp': 1, 'wall': 1, 'kubo': 1,
+                         'carabao': 1}}
+    got = {key: report.get(key) for key in wanted} if report else stderr
+    check(code == 0 and got == wanted, f'the good map: exit {code}, {got}')
     zones = sorted(map(tuple, report['rampZones']))
     expected = sorted((c, r, 0) for c in range(11, 16) for r in range(8, 13))
     check(zones == expected, f'ramp zone round (13, 10): {zones}')
-    check(os.path.getsize(png) > 0, 'picture written')
-    size = subprocess.run(['identify', '-format', '%w %h', png], capture_output=True,
-                          text=True, timeout=30).stdout.split()
-    check(size == ['634', '384'], f'picture is 16 x 16 cells of 24 pixels and a legend: {size}')
-    # The tiles are drawn as placed: the arm of the straight at (2, 3) reaches its cell's top
-    # edge in the road colour, and the cell's own colour shows beside it.
-    pixels = subprocess.run(['convert', png, '-format', '%[hex:p{56,73}] %[hex:p{50,80}]', 'info:'],
-                            capture_output=True, text=True, timeout=30).stdout.split()
-    arm = [int(pixels[0][i:i + 2], 16) for i in (0, 2, 4)] if pixels else [255]
-    check(max(arm) < 0x40 and pixels[1:] == ['%06X' % palette_colour(4)],
-          f"straight drawn along z over the map's own colour: {pixels}")
+    picture = harness.Image(png)
+    check((picture.width, picture.height) == (634, 384),
+          f'picture is not 16 x 16 cells of 24 pixels and a legend: {picture.width}')
+    # The arm of the straight at (2, 3) reaches its cell's top edge in the road colour, and the
+    # cell's own colour shows beside it.
+    arm, beside = picture.pixel(56, 73), picture.pixel(50, 80)
+    check(max(arm) < 0x40 and beside == palette_colour(4),
+          f"straight not drawn along z over the map's own colour: {arm} {beside}")
 
 
 def edited(changes):
@@ -165,11 +130,13 @@ BROKEN = [
 ]
 
 
-def broken_maps(build, folder):
+def broken_maps(game):
+    folder = game.folder
+    write_map(os.path.join(folder, 'mapgood.bmp'), GOOD)
     for name, rows, rule, cell, words in BROKEN:
         path = os.path.join(folder, f'map{name}.bmp')
         write_map(path, rows)
-        code, report, stderr = run_tool(build, path)
+        code, report, stderr = run_tool(game, path)
         found = [f for f in report['findings'] if f['check'] == rule and words in f['text'] and
                  (cell is None or (f['column'], f['row']) == cell)]
         check(code == 1 and report['ok'] is False and found,
@@ -182,18 +149,18 @@ def broken_maps(build, folder):
     good = os.path.join(folder, 'mapgood.bmp')
     jpeg = os.path.join(folder, 'mapjpeg.bmp')
     subprocess.run(['convert', good, '-quality', '90', 'jpg:' + jpeg], check=True, timeout=30)
-    code, report, stderr = run_tool(build, jpeg)
+    code, report, stderr = run_tool(game, jpeg)
     check(code == 1 and report['width'] == 0 and 'cannot be read' in stderr and
           any(f['check'] == 'file' and 'a JPEG picture' in f['text'] for f in report['findings']),
           f'JPEG named .bmp: {report["findings"]}')
     lossy = os.path.join(folder, 'maplossy.bmp')
     subprocess.run(['convert', jpeg, 'bmp3:' + lossy], check=True, timeout=30)
-    code, report, _ = run_tool(build, lossy)
+    code, report, _ = run_tool(game, lossy)
     check(code == 1 and report['offPaletteCount'] > 100 and
           any('saved as JPEG' in f['text'] for f in report['findings']),
           f'JPEG saved back as BMP: {report["offPaletteCount"]} {report["findings"][:2]}')
 
-    code, _, stderr = run_tool(build)
+    code, _, stderr = run_tool(game)
     check(code == 2 and 'usage' in stderr, 'usage without a file')
 
 
@@ -217,48 +184,33 @@ def slow_map():
     return [''.join(row) for row in grid[1:]]
 
 
-def check_command(build, folder):
+def check_command(game):
+    folder = game.folder
+    write_map(os.path.join(folder, 'mapcut.bmp'), BROKEN[2][1])
     slow = os.path.join(folder, 'mapslow.bmp')
     write_map(slow, slow_map())
-    code, report, _ = run_tool(build, slow)
+    code, report, _ = run_tool(game, slow)
     check(code == 0, f'the staircase map is drawn right: {report["findings"]}')
-    code, report, stderr = run_tool(build, slow, '--seeds', '2', command='check')
+    code, report, stderr = run_tool(game, slow, '--seeds', '2', command='check')
     check(code == 1 and report['goodToRace'] is False and report['slowestFinish'] > 300 and
           any('over 300 s' in r for r in report['reasons']) and 'not good to race' in stderr,
           f'slow map is not good to race: {stderr.strip()}')
-    code, report, stderr = run_tool(build, os.path.join(folder, 'mapcut.bmp'), command='check')
+    code, report, stderr = run_tool(game, os.path.join(folder, 'mapcut.bmp'), command='check')
     check(code == 1 and report['goodToRace'] is False and report['mapCheck']['ok'] is False,
           f'a map with a problem is not good to race: {stderr.strip()}')
 
 
-def generated_maps(build):
-    maps = sorted(glob.glob(os.path.join(build, 'media', '[mM][aA][pP]*.[bB][mM][pP]')))
-    if not maps:
-        print('note: no generated maps in', os.path.join(build, 'media'))
-        return
-    template = os.path.join(build, 'media', 'trackTemplate.bmp')
+def generated_maps(game):
+    maps = sorted(glob.glob(os.path.join(game.build_dir, 'media', '[mM][aA][pP]*.[bB][mM][pP]')))
+    check(maps, 'no generated maps')
+    template = os.path.join(game.build_dir, 'media', 'trackTemplate.bmp')
     for path in maps + [template]:
-        code, report, stderr = run_tool(build, path, command='check')
+        code, report, stderr = run_tool(game, path, command='check')
         check(code == 0 and report['goodToRace'] and report['racesWon'] == 20 and
               report['slowestFinish'] <= 300 and stderr.startswith(os.path.basename(path)),
               f'{os.path.basename(path)}: {stderr.strip()} '
               f'{report and report["mapCheck"]["problems"]}')
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument('--build', required=True)
-    build = os.path.abspath(parser.parse_args().build)
-    with tempfile.TemporaryDirectory() as folder:
-        good_map(build, folder)
-        broken_maps(build, folder)
-        check_command(build, folder)
-    generated_maps(build)
-    if failures:
-        print(f'{len(failures)} check(s) failed')
-        sys.exit(1)
-    print('all map tool checks passed')
-
-
 if __name__ == '__main__':
-    main()
+    harness.run([good_map, broken_maps, check_command, generated_maps], timeout=280)

@@ -18,16 +18,14 @@ def picture_rate(game, ini, enough=None):
     then only one fits between frames; the load comes and goes."""
     count = PictureCount(game)
     window = rs.start_race(game, ini=ini, env=count.env())
-    seen = rs.watch_lights(game, window)
-    check(seen and seen[-1] == "green", "the race did not start: %r" % (seen,))
+    rs.race_started(game, window)
     rs.drive_forward(game, window)
     rate = 0.0
     for _ in range(5 if enough else 1):
         rate = max(rate, count.rate(4.0))
         if enough and rate > enough:
             break
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.quit(window)
     return rate
 
 

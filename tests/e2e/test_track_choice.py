@@ -3,6 +3,7 @@
 folder is offered, however many; the choice is kept in game.ini as Track= unless it is
 Random, and the launcher opens on the stored choice; the race runs on the chosen track."""
 import os
+import shutil
 import time
 
 import harness
@@ -22,8 +23,7 @@ def prepare(game):
     data = os.path.join(game.folder, "data")
     own = os.path.join(data, "trundlebay", "tracks")
     os.makedirs(own)
-    with open(plaza, "rb") as source, open(os.path.join(own, OWN_TRACK), "wb") as target:
-        target.write(source.read())
+    shutil.copy(plaza, os.path.join(own, OWN_TRACK))
     return {"XDG_DATA_HOME": data}
 
 
@@ -31,10 +31,7 @@ def choose_and_start(game, env, steps):
     game.launch(env)
     launcher = game.wait_window(name="Trundlebay", cls="Options")
     game.scroll(launcher, *TRACK_LIST, steps=steps)
-    game.click(launcher, *harness.START_BUTTON)
-    window = game.wait_window(cls="OpenGLWin")
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.quit(game.start_from_launcher())
     game_section = game.read_ini().split("[Modder]")[0]
     return [line for line in game_section.splitlines() if line.startswith("Track=")]
 
@@ -66,19 +63,13 @@ def overview_at_the_start(game, steps=0):
     game.launch()
     launcher = game.wait_window(name="Trundlebay", cls="Options")
     game.scroll(launcher, *TRACK_LIST, steps=steps)
-    game.click(launcher, *harness.START_BUTTON)
-    window = game.wait_window(cls="OpenGLWin")
+    window = game.start_from_launcher()
     game.move_mouse(window, window.width // 2, window.height // 2)
     race_screen.wait_for_countdown(game, window)
-    game.focus(window)
-    game._xdotool("keydown", "Prior")
-    try:
+    with game.holding("Prior", window):
         time.sleep(0.5)
         shot = game.screenshot(window)
-    finally:
-        game._xdotool("keyup", "Prior")
-    game.key("q", window)
-    check(game.wait_exit() == 0, "Q should end the game with exit code 0")
+    game.quit(window)
     return shot
 
 
