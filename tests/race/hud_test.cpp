@@ -1,6 +1,7 @@
 // The head-up display on the overlay's own pixels: start lights, gauge, texts, results line.
 #include "race/race_fixture.h"
 
+#include "race/game_update.h"
 #include "race/hud.h"
 #include "render/overlay.h"
 
@@ -90,6 +91,17 @@ TEST_F(HudTest, StartLightsRedThenYellowThenGreen) {
         }
     }
     EXPECT_EQ(centres, (std::vector<int>{60, 160, 260})) << "twice the centres";
+}
+
+TEST_F(HudTest, EachFrameDrawsItUnlessTheRaceIsHeadless) {
+    race.phaseTimer = 4.5f;
+    for (const bool drawn : {false, true}) {
+        clearOverlay();
+        finishOverlay();
+        setUpdateOptions({.autopilot = false, .drawHud = drawn});
+        update();
+        EXPECT_EQ(pixel(30, 15)[3] != 0, drawn);
+    }
 }
 
 TEST_F(HudTest, GaugeStaysEmptyInReverseAndTextsShowTimeAndLaps) {

@@ -1,4 +1,5 @@
 #include "shell/game_window.h"
+#include "shell/input_events.h"
 #include "shell/settings.h"
 
 #include <GL/gl.h>
@@ -53,6 +54,31 @@ TEST_F(GameWindowTest, WindowedContextDrawsWithDepthAndDisplayLists) {
     EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
     tearDownDisplay();
     swapGameWindow();
+}
+
+// F11 and Alt+Enter switch between a window and full screen once per press; other keys and a
+// held key's repeats do not.
+TEST_F(GameWindowTest, FullScreenKeysSwitchOncePerPress) {
+    settings.width = 320;
+    settings.height = 200;
+    ASSERT_TRUE(createGameWindow());
+    const struct {
+        SDL_Keycode key;
+        Uint16 mod;
+        Uint8 repeat;
+        int windowedAfter;
+    } presses[] = {{SDLK_r, 0, 0, 1},        {SDLK_RETURN, 0, 0, 1}, {SDLK_F11, 0, 0, 0},
+                   {SDLK_F11, 0, 1, 0},      {SDLK_RETURN, KMOD_LALT, 0, 1},
+                   {SDLK_KP_ENTER, KMOD_RALT, 0, 0}};
+    for (const auto& p : presses) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = p.key;
+        event.key.keysym.mod = p.mod;
+        event.key.repeat = p.repeat;
+        inspectInputMessage(event);
+        EXPECT_EQ(settings.windowed, p.windowedAfter) << SDL_GetKeyName(p.key);
+    }
 }
 
 TEST_F(GameWindowTest, DesktopSizeIsStoredAndMissingModesStillGiveAFullScreen) {
