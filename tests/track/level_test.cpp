@@ -3,6 +3,7 @@
 
 #include "assets/game_models.h"
 #include "audio/sound_channels.h"
+#include "audio/sound_output.h"
 #include "race/race_progress.h"
 #include "race/vehicle.h"
 #include "render/sparks.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -29,7 +31,8 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
     seedRandom(11);
     LevelOptions options;
     options.mapFile = "mapProvince.bmp";
-    options.openSound = false;
+    setenv("SDL_AUDIODRIVER", "dummy", 1); // a sound output that plays to nowhere
+    options.openSound = true;
     options.createOverlay = false;
     ASSERT_TRUE(loadLevel(options));
 
@@ -56,10 +59,12 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
     }
     EXPECT_NE(vehicles[0].approachRadiiSq[0], vehicles[1].approachRadiiSq[0]) << "drawn apart";
     EXPECT_EQ(race.phase, Countdown);
+    EXPECT_TRUE(mixerReady()) << "the level opens the sound output";
     EXPECT_EQ(sparks.emitter.y, 1.0f) << "bursts start a unit above the road";
     EXPECT_EQ(sparks.colour[0], 1.0f) << "orange sparks";
     EXPECT_EQ(sparks.colour[1], 0.5f);
     unloadLevel();
+    EXPECT_FALSE(mixerReady());
     setMediaFolder(saved);
 }
 
