@@ -45,19 +45,7 @@ class WindowedLevel {
         }
         setUpGraphics();
         app.running = true;
-        setGraphicsEnabled(true);
-        resetGameModels();
-        resetVehicles();
-        resetRace();
-        resetTrack();
-        camera = Camera{};
-        resetTextureRegistry(settings.useHiQualTex != 0);
-        seedRandom(1);
-        setUpdateOptions({true, true});
-        LevelOptions options;
-        options.mapFile = map;
-        options.openSound = false;
-        loaded_ = loadLevel(options);
+        load(map);
         openMixer();
     }
     ~WindowedLevel() {
@@ -72,6 +60,23 @@ class WindowedLevel {
     WindowedLevel(const WindowedLevel&) = delete;
     WindowedLevel& operator=(const WindowedLevel&) = delete;
 
+    // Loads the level again as a fresh program would (after unloadLevel and releaseTextures).
+    bool load(const char* map) {
+        setGraphicsEnabled(true);
+        resetGameModels();
+        resetVehicles();
+        resetRace();
+        resetTrack();
+        camera = Camera{};
+        resetTextureRegistry(settings.useHiQualTex != 0);
+        seedRandom(1);
+        setUpdateOptions({true, true});
+        LevelOptions options;
+        options.mapFile = map;
+        options.openSound = false;
+        loaded_ = loadLevel(options);
+        return loaded_;
+    }
     bool ready() const { return loaded_; }
 
     // The main loop's pass that runs a frame. Like the main loop, it waits a millisecond more
