@@ -29,51 +29,21 @@ struct JoystickDevice {
 
 JoystickDevice device;
 
+// The named keys the game reads, by their virtual-key codes; every other named key is ignored.
 int namedKeyCode(std::int32_t keycode) {
     switch (keycode) {
-    case SDLK_BACKSPACE:
-        return 8;
-    case SDLK_TAB:
-        return 9;
-    case SDLK_RETURN:
-        return 13;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-        return 16;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-        return 17;
-    case SDLK_LALT:
-    case SDLK_RALT:
-        return 18;
-    case SDLK_PAUSE:
-        return 19;
-    case SDLK_CAPSLOCK:
-        return 20;
     case SDLK_ESCAPE:
         return KeyEscape;
-    case SDLK_SPACE:
-        return 32;
     case SDLK_PAGEUP:
         return KeyPageUp;
-    case SDLK_PAGEDOWN:
-        return 34;
-    case SDLK_END:
-        return 35;
-    case SDLK_HOME:
-        return 36;
     case SDLK_LEFT:
-        return 37;
+        return KeyLeft;
     case SDLK_UP:
-        return 38;
+        return KeyUp;
     case SDLK_RIGHT:
-        return 39;
+        return KeyRight;
     case SDLK_DOWN:
-        return 40;
-    case SDLK_INSERT:
-        return 45;
-    case SDLK_DELETE:
-        return 46;
+        return KeyDown;
     default:
         return -1;
     }

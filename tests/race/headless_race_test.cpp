@@ -86,8 +86,8 @@ TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrackAndTheRaceEnds
                 }
             }
             const Vec3 heard = soundSystem().listenerAt.load();
-            listenerDistance = std::hypot(heard.x - camera.eye.x, heard.y - camera.eye.y,
-                                          heard.z - camera.eye.z);
+            listenerDistance =
+                std::hypot(heard.x - camera.eye.x, heard.y - camera.eye.y, heard.z - camera.eye.z);
         });
         app.running = false;
     }

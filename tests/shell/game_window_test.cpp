@@ -67,9 +67,9 @@ TEST_F(GameWindowTest, FullScreenKeysSwitchOncePerPress) {
         Uint16 mod;
         Uint8 repeat;
         int windowedAfter;
-    } presses[] = {{SDLK_r, 0, 0, 1},        {SDLK_RETURN, 0, 0, 1}, {SDLK_F11, 0, 0, 0},
-                   {SDLK_F11, 0, 1, 0},      {SDLK_RETURN, KMOD_LALT, 0, 1},
-                   {SDLK_KP_ENTER, KMOD_RALT, 0, 0}};
+    } presses[] = {
+        {SDLK_r, 0, 0, 1},   {SDLK_RETURN, 0, 0, 1},         {SDLK_F11, 0, 0, 0},
+        {SDLK_F11, 0, 1, 0}, {SDLK_RETURN, KMOD_LALT, 0, 1}, {SDLK_KP_ENTER, KMOD_RALT, 0, 0}};
     for (const auto& p : presses) {
         SDL_Event event{};
         event.type = SDL_KEYDOWN;

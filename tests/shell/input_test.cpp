@@ -65,8 +65,12 @@ TEST(InputMapping, KeysAreTheLayoutsLatinLettersElseTheirUsPlace) {
         {SDLK_COMMA, SDL_SCANCODE_M, -1, "French comma keeps no letter"},
         {SDLK_7, SDL_SCANCODE_7, '7', "digits"},
         {SDLK_F12, SDL_SCANCODE_F12, 123, "function keys"},
-        {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, -1, "keys without a code"},
-        {SDLK_AUDIOMUTE, SDL_SCANCODE_AUDIOMUTE, -1, "keys without a code"},
+        {SDLK_LEFT, SDL_SCANCODE_LEFT, KeyLeft, "arrows"},
+        {SDLK_UP, SDL_SCANCODE_UP, KeyUp, "arrows"},
+        {SDLK_RIGHT, SDL_SCANCODE_RIGHT, KeyRight, "arrows"},
+        {SDLK_DOWN, SDL_SCANCODE_DOWN, KeyDown, "arrows"},
+        {SDLK_SPACE, SDL_SCANCODE_SPACE, -1, "keys the game does not read"},
+        {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, -1, "keys the game does not read"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(virtualKeyFor(c.key, c.place), c.code) << c.layout;
@@ -78,9 +82,12 @@ TEST(InputMapping, JoystickRangeMapsToUnitAndClamps) {
     const struct {
         int position, minimum, maximum;
         float axis;
-    } cases[] = {{-32768, -32768, 32767, -1.0f}, {32767, -32768, 32767, 1.0f},
-                 {75, 0, 100, 0.5f},           {-5, 0, 100, -1.0f},
-                 {250, 0, 100, 1.0f},          {5, 7, 7, 0.0f}}; // no range, no reading
+    } cases[] = {{-32768, -32768, 32767, -1.0f},
+                 {32767, -32768, 32767, 1.0f},
+                 {75, 0, 100, 0.5f},
+                 {-5, 0, 100, -1.0f},
+                 {250, 0, 100, 1.0f},
+                 {5, 7, 7, 0.0f}}; // no range, no reading
     for (const auto& c : cases) {
         EXPECT_FLOAT_EQ(joystickAxis(c.position, c.minimum, c.maximum), c.axis) << c.position;
     }
@@ -133,7 +140,9 @@ TEST_F(InputTest, MouseMotionSpansTheDrawingAreaNotTheSettings) {
     const struct {
         int x, y;
         float axisX, axisY;
-    } cases[] = {{0, 0, -1.0f, -1.0f}, {320, 768, -0.5f, 0.5f}, {1280, 1024, 1.0f, 1.0f},
+    } cases[] = {{0, 0, -1.0f, -1.0f},
+                 {320, 768, -0.5f, 0.5f},
+                 {1280, 1024, 1.0f, 1.0f},
                  {1600, -256, 1.5f, -1.5f}};
     for (const auto& c : cases) {
         inspectInputMessage(motionTo(c.x, c.y));
