@@ -101,7 +101,8 @@ TEST_F(InputTest, KeysSetAndClearTheirEntries) {
     inspectInputMessage(keyEvent(SDL_KEYUP, SDLK_r));
     EXPECT_EQ(keyState[KeyR], 0);
     EXPECT_EQ(keyState[KeyPageUp], 1);
-    inspectInputMessage(keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER));
+    inspectInputMessage(keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER)); // keys without a code are ignored
+    inspectInputMessage(keyEvent(SDL_KEYUP, SDLK_KP_ENTER));
     for (int code = 0; code < 256; ++code) {
         EXPECT_EQ(keyState[code], code == KeyPageUp ? 1 : 0) << code;
     }
