@@ -43,6 +43,8 @@ TEST_F(CameraTest, OverviewWhilePageUpIsHeldThenTheLeashFromThere) {
     camera.eye = {0.0f, 3.0f, -15.0f};
     keyState[KeyPageUp] = 1;
     frameAt(10.0f, 0.0f, 20.0f);
+    const Vec3& d = camera.viewDir;
+    EXPECT_NEAR(std::hypot(d.x, d.y, d.z), 1.0f, 1e-5f) << "the view direction is a unit vector";
     frameAt(10.0f, 0.0f, 20.0f);
     EXPECT_TRUE(camera.eye.x == 50.0f && camera.eye.y == 50.0f && camera.eye.z == 50.0f);
     const float toJeepney = std::sqrt(40.0f * 40.0f + 50.0f * 50.0f + 30.0f * 30.0f);
@@ -58,8 +60,8 @@ TEST_F(CameraTest, OverviewWhilePageUpIsHeldThenTheLeashFromThere) {
 }
 
 TEST(LookAt, BuildsTheUnnormalisedViewMatrix) {
-    const Mat4 m = lookAt({1.0f, 2.0f, 3.0f}, {0.0f, 0.0f, 1.0f}, {0.0f, 1.0f, 0.0f});
-    const Mat4 expected = {-1, 0, -0.0f, 0, 0, 1, -0.0f, 0, 0, 0, -1, 0, 1, -2, 3, 1};
+    const Mat4 m = lookAt({1.0f, 2.0f, 3.0f}, {0.6f, 0.0f, 0.8f}, {0.0f, 1.0f, 0.0f});
+    const Mat4 expected = {-0.8f, 0, -0.6f, 0, 0, 1, 0, 0, 0.6f, 0, -0.8f, 0, -1, -2, 3, 1};
     for (int e = 0; e < 16; ++e) {
         EXPECT_FLOAT_EQ(m[e], expected[e]) << "element " << e;
     }

@@ -5,6 +5,7 @@
 #include "race/hud.h"
 #include "render/overlay.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -111,6 +112,8 @@ TEST_F(HudTest, GaugeStaysEmptyInReverseAndTextsShowTimeAndLaps) {
         return hud(0, 80);
     };
     const auto empty = gaugeAt(0.0f);
+    EXPECT_NE(std::count(empty.end() - 4 * 80 * 10, empty.end(), 0), 4 * 80 * 10)
+        << "the \"mph\" caption above the gauge (rows are stored bottom first)";
     EXPECT_EQ(gaugeAt(-30.0f), empty);
     EXPECT_NE(gaugeAt(50.0f), empty);
     EXPECT_EQ(gaugeAt(400.0f), gaugeAt(100.0f)) << "full at 3 units a frame";

@@ -9,6 +9,7 @@
 #include "render/sparks.h"
 #include "shell/media_paths.h"
 #include "shell/random.h"
+#include "track/track_grid.h"
 #include "track/transform.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,7 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
     }
     EXPECT_NE(vehicles[0].approachRadiiSq[0], vehicles[1].approachRadiiSq[0]) << "drawn apart";
     EXPECT_EQ(race.phase, Countdown);
+    EXPECT_TRUE(track.grid.loaded && track.waypointCount > 0) << "the map's track is built";
     EXPECT_TRUE(mixerReady()) << "the level opens the sound output";
     EXPECT_EQ(sparks.emitter.y, 1.0f) << "bursts start a unit above the road";
     EXPECT_EQ(sparks.colour[0], 1.0f) << "orange sparks";
