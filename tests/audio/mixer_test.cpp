@@ -96,6 +96,11 @@ TEST_F(MixerTest, SourceOnOneSideIsHeardEarlierAndOnlyInThatEar) {
     EXPECT_EQ(channel(c).leadLeft, static_cast<int>((1.0f - a) * 16));
     EXPECT_EQ(channel(c).leadRight, 0);
     EXPECT_NEAR(channel(c).gainRight, channel(c).gainLeft * a, 1e-6);
+    ear = {100.0f, 0.0f, 0.0f}; // the listener walks up behind it: straight ahead now
+    mixBlock();
+    EXPECT_EQ(channel(c).leadLeft + channel(c).leadRight, 0);
+    EXPECT_EQ(channel(c).gainRight, channel(c).gainLeft);
+    ear = {0.0f, 0.0f, 0.0f};
 
     // A camera direction that is not a unit vector must not move the ears' reads.
     forward = {0.0f, 0.0f, 3.0f};
