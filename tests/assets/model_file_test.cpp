@@ -138,9 +138,9 @@ TEST_F(ModelFileTest, LayoutsDecideNormalsAndTextureCoordinates) {
     EXPECT_FLOAT_EQ(model.vertices[1].texcoord[1], 0.0f);
     EXPECT_FLOAT_EQ(model.vertices[2].position[1], 1.0f);
 
-    // Flat in x-y: v runs along y.
+    // Flat in x-y and centred on x = 0: v runs along y, u from the lowest x.
     ASSERT_TRUE(load(withSections(
-        "VERTICES { POSITION_NORMAL 3 4 0 0 0 0 1  0 0 0 0 0 1  2 2 0 0 0 1 }", OneFace)));
+        "VERTICES { POSITION_NORMAL 3 4 0 0 0 0 1  -4 0 0 0 0 1  0 2 0 0 0 1 }", OneFace)));
     EXPECT_TRUE(model.hasNormals);
     EXPECT_FLOAT_EQ(model.vertices[0].texcoord[0], 1.0f);
     EXPECT_FLOAT_EQ(model.vertices[2].texcoord[0], 0.5f);

@@ -3,6 +3,8 @@
 
 #include "race/game_update.h"
 
+#include <tuple>
+
 namespace tb::testing {
 namespace {
 
@@ -69,6 +71,11 @@ TEST_F(RaceTest, RestartPutsEveryJeepneyBackOnTheGrid) {
     track.waypointCount = 0;
     setRacePhase(Countdown);
     EXPECT_EQ(vehicles[5].nextWaypoint, 0) << "no waypoint index -1 on a track without any";
+
+    race = {Finished, 7.0f, 30.0f, 63.5f, 5};
+    resetRace(); // a level loaded again in the same run, as the soak does
+    EXPECT_EQ(std::tuple(race.phase, race.phaseTimer, race.finishTime, race.winner),
+              std::tuple(int(Countdown), 0.0f, 0.0f, 0));
 }
 
 TEST_F(RaceTest, ALapNeedsTheCheckpointThenTheArch) {
