@@ -86,6 +86,10 @@ TEST_F(OpponentTest, SteeringWrapsTheAngleAndHasAGainOfTwo) {
     EXPECT_NEAR(steerFrom(0.0f, 0.0f, 0.2f + 3.0f * 6.28318f), 0.4f, 1e-4f) << "a wound-up yaw";
     track.waypoints[0] = {1.41f, -9.9f}; // at angle 3.0: diff 6.0 before wrapping
     EXPECT_GT(steerFrom(0.0f, 0.0f, -3.0f), 0.0f) << "the short way round";
+    track.waypoints[0] = {-14.1f, -99.0f}; // at angle -3.0: diff -6.0 before wrapping
+    vehicles[1].nextWaypoint = 0;
+    EXPECT_NEAR(steerFrom(0.0f, 0.0f, 3.0f), -2.0f * (6.28318f - 6.0f), 2e-3f)
+        << "the short way round, the other side";
 }
 
 TEST_F(OpponentTest, ATrackWithoutWaypointsLeavesTheRivalsStanding) {
