@@ -2,6 +2,8 @@
 #include "audio/wav_bytes.h"
 #include "audio/wav_loader.h"
 
+#include <tuple>
+
 namespace tb::test {
 namespace {
 
@@ -45,6 +47,24 @@ TEST_F(WavLoaderTest, FormatChunkMustHoldItsFieldsAndFitItsBuffer) {
 
     EXPECT_EQ(load(sized(50, fields + std::string(34, '\x7F'))), 0);
     EXPECT_EQ(channel(0).length, 4);
+}
+
+// What the sound tool reports of a file: its format, the one inside an extensible header, and
+// nothing read as a sub-format from a plain header's extra bytes.
+TEST_F(WavLoaderTest, HeaderNamesTheFormatsFieldsForTheSoundTool) {
+    const auto header = [&](const std::string& format) {
+        write("sound.wav", riff(chunk("fmt ", format) + someSamples));
+        const auto h = readWavHeader("sound.wav");
+        EXPECT_TRUE(h && h->hasData && h->dataBytes == 8);
+        return h ? std::tuple(h->tag, h->subFormatTag, h->channels, h->sampleRate, h->bitsPerSample,
+                              h->blockAlign)
+                 : std::tuple(0, 0, 0, 0, 0, 0);
+    };
+    const std::string extension = le16(22) + le16(16) + le32(4) + le16(1) + std::string(14, 'x');
+    EXPECT_EQ(header(formatFields(1, 2, 16, 4)), std::tuple(1, 0, 2, 11025, 16, 4));
+    EXPECT_EQ(header(formatFields(0xFFFE, 1, 16, 2) + extension),
+              std::tuple(0xFFFE, 1, 1, 11025, 16, 2));
+    EXPECT_EQ(header(formatFields(1, 1, 16, 2) + extension), std::tuple(1, 0, 1, 11025, 16, 2));
 }
 
 TEST_F(WavLoaderTest, ChunksBeforeTheSamplesAreSkipped) {
