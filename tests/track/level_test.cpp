@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 namespace tb {
 namespace {
@@ -44,6 +45,9 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
     EXPECT_FLOAT_EQ(onField.x, 750.0f);
     EXPECT_FLOAT_EQ(onField.y, -0.1f) << "the field lies flat just under the road";
     EXPECT_FLOAT_EQ(onField.z, -1500.0f);
+    const Mat4& carabao = gameModels.carabao.transform;
+    EXPECT_EQ(std::tuple(carabao[0], carabao[5], carabao[10]), std::tuple(0.65f, 0.65f, 0.65f))
+        << "carabaos are shrunk evenly";
 
     for (int i = 0; i < VehicleCount; ++i) {
         const auto& r = vehicles[i].approachRadiiSq;
