@@ -49,18 +49,18 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
     EXPECT_EQ(std::tuple(carabao[0], carabao[5], carabao[10]), std::tuple(0.65f, 0.65f, 0.65f))
         << "carabaos are shrunk evenly";
 
+    const auto engineOf = [](int i) -> const SoundChannel& {
+        return soundSystem().channels[static_cast<std::size_t>(vehicles[i].engineChannel)];
+    };
     for (int i = 0; i < VehicleCount; ++i) {
         const auto& r = vehicles[i].approachRadiiSq;
         EXPECT_NEAR(r[0], 550.0f, 100.0f) << "vehicle " << i;
         EXPECT_NEAR(r[1], 520.0f, 50.0f) << "vehicle " << i;
         EXPECT_NEAR(r[2], 500.0f, 25.0f) << "vehicle " << i;
-        const auto& engine =
-            soundSystem().channels[static_cast<std::size_t>(vehicles[i].engineChannel)];
+        const SoundChannel& engine = engineOf(i);
         EXPECT_TRUE(isChannelPlaying(vehicles[i].engineChannel)) << "vehicle " << i;
         EXPECT_EQ(engine.baseRate.load(), 1.0f) << "vehicle " << i;
-        const auto& playerEngine =
-            soundSystem().channels[static_cast<std::size_t>(vehicles[0].engineChannel)];
-        EXPECT_EQ(engine.samples, playerEngine.samples + 5 * i) << "engines out of step";
+        EXPECT_EQ(engine.samples, engineOf(0).samples + 5 * i) << "engines out of step";
     }
     EXPECT_NE(vehicles[0].approachRadiiSq[0], vehicles[1].approachRadiiSq[0]) << "drawn apart";
     EXPECT_EQ(race.phase, Countdown);
