@@ -1,15 +1,15 @@
 #pragma once
 // Counts heap allocations on every thread while counting is on, by the program or shared
 // library that asked for them. The program that links allocation_counter.cpp replaces malloc
-// and its relatives and operator new, so the game's own code, the C and C++ libraries and
-// every other shared library (cairo, the GL driver, X) are counted alike.
+// and its relatives, which operator new calls too, so the game's own code, the C and C++
+// libraries and every other shared library (cairo, the GL driver, X) are counted alike.
 #include <cstddef>
 #include <string>
 
 namespace tb::test {
 
 struct AllocationCount {
-    std::size_t calls = 0; // malloc, calloc, realloc, the aligned forms and operator new
+    std::size_t calls = 0; // malloc, calloc, realloc and the aligned forms
     std::size_t bytes = 0;
 };
 
