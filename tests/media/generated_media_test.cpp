@@ -1,6 +1,8 @@
 // The generated media against the game's own rules: every track map builds with each tile
 // turned along its road, the start grid fits, the ramp is a hump the height test finds, the
-// sky encloses the largest map, and the engine loop runs on where the mixer restarts it.
+// sky encloses the largest map, the engine loop runs on where the mixer restarts it; and the
+// pictures as the game decodes them: repeating textures join seamlessly, only the parts meant
+// to be cut out are pure black, the liveries come in the order the results line names them.
 #include "assets/game_models.h"
 #include "assets/image_decode.h"
 #include "assets/model_file.h"
@@ -12,6 +14,7 @@
 #include "track/track_builder.h"
 #include "track/transform.h"
 
+#include "mesh.h"
 #include "texture_layouts.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +25,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -229,33 +234,26 @@ TEST_F(GeneratedMedia, StartGridJeepneysFitUnderTheArchWithoutTouching) {
 }
 
 // The mean facing, once placed, of the triangles showing one part of the model's texture.
-Vec3 placedFacing(const Model& model, const Mat4& placement, media::TexRect part) {
+media::V3 placedFacing(const Model& model, const Mat4& placement, media::TexRect part) {
     const auto inPart = [&](const ModelVertex& v) {
         return v.texcoord[0] >= part.u0 - 1e-4f && v.texcoord[0] <= part.u1 + 1e-4f &&
                v.texcoord[1] >= part.v0 - 1e-4f && v.texcoord[1] <= part.v1 + 1e-4f;
     };
-    Vec3 sum;
+    const auto placed = [&](const ModelVertex& v) {
+        const Vec3 p = transformPoint(placement, v.position[0], v.position[1], v.position[2]);
+        return media::V3{p.x, p.y, p.z};
+    };
+    media::V3 sum;
     for (std::uint32_t f = 0; f < model.faceCount; ++f) {
         const ModelVertex& a = model.vertices[model.faceIndices[3 * f]];
         const ModelVertex& b = model.vertices[model.faceIndices[3 * f + 1]];
         const ModelVertex& c = model.vertices[model.faceIndices[3 * f + 2]];
-        if (!inPart(a) || !inPart(b) || !inPart(c)) {
-            continue;
-        }
-        const Vec3 pa = transformPoint(placement, a.position[0], a.position[1], a.position[2]);
-        const Vec3 pb = transformPoint(placement, b.position[0], b.position[1], b.position[2]);
-        const Vec3 pc = transformPoint(placement, c.position[0], c.position[1], c.position[2]);
-        const Vec3 e1{pb.x - pa.x, pb.y - pa.y, pb.z - pa.z},
-            e2{pc.x - pa.x, pc.y - pa.y, pc.z - pa.z};
-        const Vec3 n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z,
-                     e1.x * e2.y - e1.y * e2.x};
-        const float l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-        if (l > 0) {
-            sum = {sum.x + n.x / l, sum.y + n.y / l, sum.z + n.z / l};
+        const media::V3 n = cross(placed(b) - placed(a), placed(c) - placed(a));
+        if (inPart(a) && inPart(b) && inPart(c) && length(n) > 0) {
+            sum = sum + normalised(n);
         }
     }
-    const float l = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
-    return l > 0 ? Vec3{sum.x / l, sum.y / l, sum.z / l} : sum;
+    return normalised(sum);
 }
 
 TEST_F(GeneratedMedia, FrontsFaceTheWayTheGameUsesThem) {
@@ -263,7 +261,7 @@ TEST_F(GeneratedMedia, FrontsFaceTheWayTheGameUsesThem) {
         const char* model;
         Mat4 placement;
         media::TexRect part;
-        Vec3 world;
+        media::V3 world;
     };
     Mat4 store, arch, unplaced = identityMatrix();
     composeTransform(store, 9, 9, 9, 0, 1.570795f, 0, 0, 0, 0);
@@ -284,9 +282,8 @@ TEST_F(GeneratedMedia, FrontsFaceTheWayTheGameUsesThem) {
         SCOPED_TRACE(f.model);
         Model model;
         ASSERT_TRUE(loadModelFile(f.model, model));
-        const Vec3 n = placedFacing(model, f.placement, f.part);
-        EXPECT_GT(n.x * f.world.x + n.y * f.world.y + n.z * f.world.z, 0.95f)
-            << "faces " << n.x << "," << n.y << "," << n.z;
+        const media::V3 n = placedFacing(model, f.placement, f.part);
+        EXPECT_GT(dot(n, f.world), 0.95f) << "faces " << n.x << "," << n.y << "," << n.z;
     }
 }
 
@@ -358,6 +355,112 @@ TEST_F(GeneratedMedia, EngineLoopRunsOnSeamlesslyWhereTheMixerRestartsIt) {
         largestStep = std::max(largestStep, std::abs(s[i] - s[i - 1]));
     }
     EXPECT_LE(std::abs(s[0] - s[loop - 1]), largestStep / 2) << "a click where the loop restarts";
+}
+
+struct Decoded {
+    std::unique_ptr<std::uint8_t[]> pixels;
+    int width = 0;
+    int height = 0;
+    const std::uint8_t* at(int x, int y) const { return &pixels[(y * width + x) * 3]; }
+};
+
+Decoded decode(const char* name) {
+    Decoded d;
+    d.pixels = decodeImage(name, d.width, d.height);
+    return d;
+}
+
+int difference(const std::uint8_t* a, const std::uint8_t* b) {
+    return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+}
+
+// The step from the last column back to the first, against the steps inside the picture.
+void expectSeamless(const Decoded& d, int fromRow, int toRow) {
+    long across = 0, inside = 0;
+    for (int y = fromRow; y < toRow; ++y) {
+        across += difference(d.at(d.width - 1, y), d.at(0, y));
+        inside += difference(d.at(d.width / 2, y), d.at(d.width / 2 + 1, y));
+    }
+    EXPECT_LT(across, 2 * inside + 3 * (toRow - fromRow));
+}
+
+TEST_F(GeneratedMedia, RepeatingTexturesJoinWithoutASeam) {
+    const Decoded field = decode("field.jpg");
+    ASSERT_TRUE(field.pixels);
+    expectSeamless(field, 0, field.height);
+    long down = 0, inside = 0;
+    for (int x = 0; x < field.width; ++x) {
+        down += difference(field.at(x, field.height - 1), field.at(x, 0));
+        inside += difference(field.at(x, field.height / 2), field.at(x, field.height / 2 + 1));
+    }
+    EXPECT_LT(down, 2 * inside + 3 * field.width);
+    // The sky goes round the dome: its picture must join left to right at every height.
+    const Decoded sky = decode("skyDome.jpg");
+    ASSERT_TRUE(sky.pixels);
+    expectSeamless(sky, 0, sky.height);
+}
+
+bool inside(media::PixelRect r, int x, int y) {
+    return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
+}
+
+bool black(const std::uint8_t* p) {
+    return p[0] == 0 && p[1] == 0 && p[2] == 0;
+}
+
+TEST_F(GeneratedMedia, OnlyTheCutOutPartsArePureBlack) {
+    struct CutOut {
+        const char* file;
+        std::vector<media::PixelRect> parts;
+    };
+    const CutOut cutOuts[] = {{"kubo.bmp", {media::kubo::Thatch}},
+                              {"arch.bmp", {media::arch::Bunting, media::arch::Crown}}};
+    for (const CutOut& c : cutOuts) {
+        SCOPED_TRACE(c.file);
+        const Decoded d = decode(c.file);
+        ASSERT_TRUE(d.pixels);
+        std::vector<int> holes(c.parts.size(), 0);
+        int stray = 0;
+        for (int y = 0; y < d.height; ++y) {
+            for (int x = 0; x < d.width; ++x) {
+                if (!black(d.at(x, y))) {
+                    continue;
+                }
+                bool meant = false;
+                for (std::size_t k = 0; k < c.parts.size(); ++k) {
+                    if (inside(c.parts[k], x, y)) {
+                        ++holes[k];
+                        meant = true;
+                    }
+                }
+                stray += meant ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(stray, 0) << "pure black outside a cut-out shows as a hole";
+        for (const int n : holes) {
+            EXPECT_GT(n, 50);
+        }
+    }
+}
+
+TEST_F(GeneratedMedia, LiveriesComeInTheOrderOfTheResultsLine) {
+    // Blue for the player, then gold, red and purple.
+    const char* files[] = {"jeepney1.jpg", "jeepney2.jpg", "jeepney3.jpg", "jeepney4.jpg"};
+    const auto isBlue = [](int r, int g, int b) { return b > r + 80 && b > g + 60; };
+    const auto isGold = [](int r, int g, int b) { return r > 180 && g > 130 && b < 90; };
+    const auto isRed = [](int r, int g, int b) { return r > 150 && g < 70 && b < 70; };
+    const auto isPurple = [](int r, int g, int b) { return b > g + 60 && r > g + 40; };
+    const std::function<bool(int, int, int)> expected[] = {isBlue, isGold, isRed, isPurple};
+    for (int i = 0; i < 4; ++i) {
+        const Decoded d = decode(files[i]);
+        ASSERT_TRUE(d.pixels) << files[i];
+        ASSERT_EQ(d.width, media::jeepney::Texture.width);
+        ASSERT_EQ(d.height, media::jeepney::Texture.height);
+        const std::uint8_t* p = d.at(media::jeepney::Paint.x + media::jeepney::Paint.w / 2,
+                                     media::jeepney::Paint.y + media::jeepney::Paint.h / 2);
+        EXPECT_TRUE(expected[i](p[2], p[1], p[0]))
+            << files[i] << " paint is " << int(p[2]) << "," << int(p[1]) << "," << int(p[0]);
+    }
 }
 
 } // namespace

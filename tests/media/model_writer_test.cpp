@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tb::media {
 namespace {
 
@@ -39,14 +41,10 @@ TEST(ModelWriter, TheGameReadsBackEveryLayoutWithItsMaterial) {
         ASSERT_EQ(model.vertexCount, file.mesh.vertices.size());
         ASSERT_EQ(model.faceCount, file.mesh.triangles.size());
         EXPECT_EQ(model.hasNormals, layout != VertexLayout::PositionTexcoords);
-        EXPECT_FLOAT_EQ(model.boundsMin.x, -1);
-        EXPECT_FLOAT_EQ(model.boundsMin.z, -2);
-        EXPECT_FLOAT_EQ(model.boundsMax.x, 3);
-        EXPECT_FLOAT_EQ(model.boundsMax.y, 1);
-        EXPECT_EQ(model.materialName, "boxPaint");
-        EXPECT_FLOAT_EQ(model.diffuse[1], 0.5f);
-        EXPECT_EQ(model.textureFile, "box.bmp");
-        EXPECT_EQ(model.alphaMode, 3);
+        EXPECT_EQ(
+            (std::tuple{model.boundsMin.x, model.boundsMin.z, model.boundsMax.x, model.boundsMax.y,
+                        model.materialName, model.diffuse[1], model.textureFile, model.alphaMode}),
+            (std::tuple{-1.0f, -2.0f, 3.0f, 1.0f, "boxPaint", 0.5f, "box.bmp", 3}));
         for (std::uint32_t f = 0; f < model.faceCount; ++f) {
             for (int k = 0; k < 3; ++k) {
                 EXPECT_EQ(model.faceIndices[3 * f + k], file.mesh.triangles[f][k]);
