@@ -7,7 +7,7 @@ import time
 import harness
 from harness import check
 
-OVERLAY_WIDTH, OVERLAY_HEIGHT = 160, 30
+OVERLAY_HEIGHT = 30
 # Centres of the three start lights in overlay pixels.
 LIGHT_CENTRES = {"red": (30, 15), "yellow": (80, 15), "green": (130, 15)}
 LIT = {"red": (255, 0, 0), "yellow": (255, 255, 0), "green": (0, 255, 0)}
@@ -22,14 +22,26 @@ def keep_one_map(game, name="mapPlaza.bmp"):
             game.remove_media(other)
 
 
-def light_state(shot, window):
-    """The lit start light ("red", "yellow", "green") in the overlay at the window's bottom-left
-    corner, or None when no light is lit."""
-    top = window.height - OVERLAY_HEIGHT
-    for name, (x, y) in LIGHT_CENTRES.items():
-        if harness.colour_close(shot.pixel(x, top + y), LIT[name], 40):
+def overlay_pixel(game, window, point):
+    """The screen pixel at an overlay point: the HUD is drawn at the window's bottom-left corner
+    at the largest whole multiple of its size that fits the drawing area's height 480 times."""
+    scale = max(1, window.height // 480)
+    return game.xvfb.pixel(window.x + point[0] * scale + scale // 2,
+                           window.y + window.height - (OVERLAY_HEIGHT - point[1]) * scale
+                           + scale // 2)
+
+
+def light_state(game, window):
+    """The lit start light ("red", "yellow", "green"), or None when no light is lit."""
+    for name, centre in LIGHT_CENTRES.items():
+        if harness.colour_close(overlay_pixel(game, window, centre), LIT[name], 40):
             return name
     return None
+
+
+def racing(game, window):
+    """The speed gauge is up: its edge shows the complement of red."""
+    return is_gauge_background(overlay_pixel(game, window, (1, 20)))
 
 
 def count_pixels(shot, x0, y0, x1, y1, test, step=1):
@@ -50,11 +62,11 @@ def watch_lights(game, window, seconds=30):
     seen = []
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
-        state = light_state(game.screenshot(window), window)
-        if state and (not seen or seen[-1] != state):
-            seen.append(state)
+        state = light_state(game, window)
         if state is None and seen:
             break
+        seen += [state] if state and state not in seen[-1:] else []
+        time.sleep(0.05)
     return seen
 
 
@@ -76,7 +88,7 @@ def start_race(game, ini=None, map_name="mapPlaza.bmp", env=None, wait_for_light
 
 def wait_for_countdown(game, window, seconds=30):
     """Waits until the level is loaded and drawn: the red start light is on."""
-    harness.wait_for(lambda: light_state(game.screenshot(window), window) == "red", seconds,
+    harness.wait_for(lambda: light_state(game, window) == "red", seconds,
                      "the countdown's red light")
 
 

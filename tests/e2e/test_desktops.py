@@ -1,43 +1,17 @@
 """The game on a desktop with a window manager (openbox): the desktop size in a window, a full
-screen the display does not offer, focus and minimising, and keyboard layouts."""
+screen the display does not offer, Alt+Enter and F11 switching to full screen and back (the next
+start keeping the choice), focus and minimising, and keyboard layouts."""
 
 import subprocess
 import time
 
 import harness
+import race_screen as rs
 from harness import Xatom, check, wait_for
-
-RED_LIGHT = (30, 15)  # centre of the red start light, overlay units
-GAUGE_EDGE = (1, 20)  # inside the gauge's 2-unit border, overlay units
-OVERLAY_HEIGHT = 30
-
-
-def overlay_colour(game, window, point):
-    """A screen pixel of the HUD, which is drawn at the window's bottom-left corner at a whole
-    multiple of its size: the largest that fits the drawing area's height 480 times."""
-    scale = max(1, window.height // 480)
-    x = window.x + point[0] * scale + scale // 2
-    y = window.y + window.height - (OVERLAY_HEIGHT - point[1]) * scale + scale // 2
-    return game.xvfb.pixel(x, y)
-
-
-def red_light_on(game, window):
-    return harness.colour_close(overlay_colour(game, window, RED_LIGHT), (255, 0, 0), 40)
-
-
-def racing(game, window):
-    p = overlay_colour(game, window, GAUGE_EDGE)
-    return p[0] < 90 and p[1] > 150 and p[2] > 150  # the gauge's complement of red
-
 
 def restart_shows_red_light(game, window, key="r"):
     game.key(key, window)
-    wait_for(lambda: red_light_on(game, window), 20, "the start lights after R")
-
-
-def frames_keep_coming(game, window, seconds=2.0):
-    return harness.changes_within(
-        lambda: game.xvfb.picture(window.x, window.y, window.width, window.height), seconds)
+    wait_for(lambda: rs.light_state(game, window) == "red", 20, "the start lights after R")
 
 
 def other_window(game):
@@ -112,26 +86,26 @@ def full_screen_at_a_size_not_offered_fills_the_screen(game):
 
 def losing_focus_pauses_and_releases_the_pointer(game):
     window = start_race(game, "[Game]\nWindowed=1\nUseScreenRes=0\n")
-    wait_for(lambda: racing(game, window), 30, "the race after the countdown")
-    check(frames_keep_coming(game, window), "no frames while racing")
+    wait_for(lambda: rs.racing(game, window), 30, "the race after the countdown")
+    check(game.drawing(window), "no frames while racing")
 
     other = other_window(game)
     game.xdotool("windowactivate", "--sync", other.id)
     time.sleep(0.5)  # frames already on their way may still land
-    check(not frames_keep_coming(game, window), "the race goes on without the focus")
+    check(not game.drawing(window), "the race goes on without the focus")
     game.xdotool("mousemove", 1200, 1000)
     location = game.xdotool("getmouselocation", "--shell")
     check("X=1200" in location and "Y=1000" in location,
           "the pointer is still held by the game: " + location)
 
     game.xdotool("windowactivate", "--sync", window.id)
-    check(frames_keep_coming(game, window, 5), "the race did not go on with the focus back")
+    check(game.drawing(window, 5), "the race did not go on with the focus back")
     game.quit(window)
 
 
 def minimised_full_screen_game_sleeps(game):
     window = start_race(game, "[Game]\nWindowed=0\nUseScreenRes=3\n")
-    wait_for(lambda: red_light_on(game, window) or racing(game, window), 30, "the HUD")
+    wait_for(lambda: rs.light_state(game, window) or rs.racing(game, window), 30, "the HUD")
     game.xdotool("windowminimize", "--sync", window.id)
     time.sleep(0.5)
     before, started = game.cpu_seconds(), time.monotonic()
@@ -141,6 +115,38 @@ def minimised_full_screen_game_sleeps(game):
     check(share < 0.1, "minimised, the game used %.0f%% of a core" % (share * 100))
     game.xdotool("windowactivate", "--sync", window.id)
     game.quit(window)
+
+
+def filled_at(game, width, height, name):
+    """The game window at that size once sky runs across its top and the scene, not the clear
+    colour, reaches its bottom corners."""
+    window = game.wait_window(cls="OpenGLWin", width=width, height=height, timeout=20)
+
+    def fills():
+        shot = game.screenshot(window, name)
+        sky = [shot.pixel(x, 2) for x in (2, width // 2, width - 3)]
+        corners = [shot.region_mean(x, height - 12, x + 10, height - 2) for x in (2, width - 12)]
+        return (all(p[2] > 150 and p[2] >= p[0] + 20 for p in sky) and
+                not any(harness.colour_close(c, harness.CLEAR_COLOUR) for c in corners))
+
+    wait_for(fills, 20, "the picture filling the %dx%d window" % (width, height))
+    return window
+
+
+def alt_enter_and_f11_switch_to_full_screen_and_back(game):
+    window = rs.start_race(game)
+    screen = (game.xvfb.width, game.xvfb.height)
+    game.key("alt+Return", window)
+    full = filled_at(game, *screen, "full.png")
+    game.key("alt+Return", full)
+    windowed = filled_at(game, 640, 480, "windowed.png")
+    game.key("F11", windowed)
+    game.quit(game.wait_window(cls="OpenGLWin", width=screen[0], height=screen[1]))
+    check("Windowed=0" in game.read_ini(), "full screen was not kept:\n" + game.read_ini())
+
+    game.launch()
+    game.start_from_launcher()
+    game.quit(game.wait_window(cls="OpenGLWin", width=screen[0], height=screen[1]))
 
 
 def set_layout(game, layout):
@@ -159,13 +165,13 @@ def keys_act_on_every_layout(game):
         set_layout(game, layout)
         try:
             window = start_race(game, "[Game]\nWindowed=1\nUseScreenRes=0\n")
-            wait_for(lambda: racing(game, window), 30, "the race after the countdown")
+            wait_for(lambda: rs.racing(game, window), 30, "the race after the countdown")
             if pause_key:
                 game.key(pause_key, window)
                 time.sleep(0.5)
-                check(not frames_keep_coming(game, window), layout + ": P did not pause")
+                check(not game.drawing(window), layout + ": P did not pause")
                 game.key(pause_key, window)
-                check(frames_keep_coming(game, window), layout + ": P did not resume")
+                check(game.drawing(window), layout + ": P did not resume")
             restart_shows_red_light(game, window, restart_key)
             if not_quit:
                 game.key(not_quit, window)
@@ -180,6 +186,7 @@ if __name__ == "__main__":
     harness.run([
         windowed_desktop_size_fits_within_the_screen,
         full_screen_at_a_size_not_offered_fills_the_screen,
+        alt_enter_and_f11_switch_to_full_screen_and_back,
         losing_focus_pauses_and_releases_the_pointer,
         minimised_full_screen_game_sleeps,
         keys_act_on_every_layout,

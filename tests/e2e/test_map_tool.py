@@ -2,7 +2,6 @@
 map the media generator makes. Maps are drawn as text, one character per cell, below the palette
 row; '?' is a colour missing from the palette, '!' palette entry 12, which means nothing."""
 import glob
-import json
 import os
 import subprocess
 
@@ -48,15 +47,6 @@ GOOD = [
 ]
 
 
-def run_tool(game, *args, command='map'):
-    tool = os.path.join(game.build_dir, 'trundlebay-tool')
-    result = subprocess.run([tool, command, *args], capture_output=True, text=True, timeout=120)
-    report = None
-    if result.stdout.strip():
-        report = json.loads(result.stdout)
-    return result.returncode, report, result.stderr
-
-
 def world(column, row, centre=8):
     return [float((column - centre) * 16), float((row - centre) * 16)]
 
@@ -65,7 +55,7 @@ def good_map(game):
     path = os.path.join(game.folder, 'mapgood.bmp')
     write_map(path, GOOD)
     png = os.path.join(game.folder, 'good.png')
-    code, report, stderr = run_tool(game, path, '--png', png)
+    code, report, stderr = game.tool('map', path, '--png', png)
     order = [(2, 13), (13, 13), (13, 8), (8, 8), (8, 2), (2, 2)]
     wanted = {'ok': True, 'builds': True, 'problems': [], 'findings': [], 'width': 16,
               'height': 16, 'startPoint': world(2, 6), 'waypointCount': 6,
@@ -136,7 +126,7 @@ def broken_maps(game):
     for name, rows, rule, cell, words in BROKEN:
         path = os.path.join(folder, f'map{name}.bmp')
         write_map(path, rows)
-        code, report, stderr = run_tool(game, path)
+        code, report, stderr = game.tool('map', path)
         found = [f for f in report['findings'] if f['check'] == rule and words in f['text'] and
                  (cell is None or (f['column'], f['row']) == cell)]
         check(code == 1 and report['ok'] is False and found,
@@ -149,18 +139,18 @@ def broken_maps(game):
     good = os.path.join(folder, 'mapgood.bmp')
     jpeg = os.path.join(folder, 'mapjpeg.bmp')
     subprocess.run(['convert', good, '-quality', '90', 'jpg:' + jpeg], check=True, timeout=30)
-    code, report, stderr = run_tool(game, jpeg)
+    code, report, stderr = game.tool('map', jpeg)
     check(code == 1 and report['width'] == 0 and 'cannot be read' in stderr and
           any(f['check'] == 'file' and 'a JPEG picture' in f['text'] for f in report['findings']),
           f'JPEG named .bmp: {report["findings"]}')
     lossy = os.path.join(folder, 'maplossy.bmp')
     subprocess.run(['convert', jpeg, 'bmp3:' + lossy], check=True, timeout=30)
-    code, report, _ = run_tool(game, lossy)
+    code, report, _ = game.tool('map', lossy)
     check(code == 1 and report['offPaletteCount'] > 100 and
           any('saved as JPEG' in f['text'] for f in report['findings']),
           f'JPEG saved back as BMP: {report["offPaletteCount"]} {report["findings"][:2]}')
 
-    code, _, stderr = run_tool(game)
+    code, _, stderr = game.tool('map')
     check(code == 2 and 'usage' in stderr, 'usage without a file')
 
 
@@ -189,13 +179,13 @@ def check_command(game):
     write_map(os.path.join(folder, 'mapcut.bmp'), BROKEN[2][1])
     slow = os.path.join(folder, 'mapslow.bmp')
     write_map(slow, slow_map())
-    code, report, _ = run_tool(game, slow)
+    code, report, _ = game.tool('map', slow)
     check(code == 0, f'the staircase map is drawn right: {report["findings"]}')
-    code, report, stderr = run_tool(game, slow, '--seeds', '2', command='check')
+    code, report, stderr = game.tool('check', slow, '--seeds', '2')
     check(code == 1 and report['goodToRace'] is False and report['slowestFinish'] > 300 and
           any('over 300 s' in r for r in report['reasons']) and 'not good to race' in stderr,
           f'slow map is not good to race: {stderr.strip()}')
-    code, report, stderr = run_tool(game, os.path.join(folder, 'mapcut.bmp'), command='check')
+    code, report, stderr = game.tool('check', os.path.join(folder, 'mapcut.bmp'))
     check(code == 1 and report['goodToRace'] is False and report['mapCheck']['ok'] is False,
           f'a map with a problem is not good to race: {stderr.strip()}')
 
@@ -205,7 +195,7 @@ def generated_maps(game):
     check(maps, 'no generated maps')
     template = os.path.join(game.build_dir, 'media', 'trackTemplate.bmp')
     for path in maps + [template]:
-        code, report, stderr = run_tool(game, path, command='check')
+        code, report, stderr = game.tool('check', path)
         check(code == 0 and report['goodToRace'] and report['racesWon'] == 20 and
               report['slowestFinish'] <= 300 and stderr.startswith(os.path.basename(path)),
               f'{os.path.basename(path)}: {stderr.strip()} '

@@ -9,11 +9,9 @@ import tempfile
 import time
 
 import harness
-import race_screen
+import race_screen as rs
 from harness import check, wait_for
 
-from test_desktops import racing as racing_in
-from test_desktops import red_light_on
 
 OUTPUT = (1024, 768)
 
@@ -73,10 +71,6 @@ def launcher_shown(game, weston, blank):
     return changed > len(now) // step // 5
 
 
-def changes_within(game, weston, seconds):
-    return harness.changes_within(lambda: output_picture(game, weston), seconds)
-
-
 def press_start(game, weston, started, what, timeout=120):
     """Alt+S until `started()` holds: a launcher that has only just appeared on a busy machine
     may not have the keyboard yet, and Alt+S means nothing to the game once it runs."""
@@ -100,26 +94,20 @@ def launch_to_launcher(game, weston, env):
     wait_for(lambda: launcher_shown(game, weston, blank), 30, "the launcher")
 
 
-def racing(game, weston):
-    """The HUD's gauge at the output's bottom-left corner, where the game's window reaches."""
-    w = weston.window
-    p = game.xvfb.pixel(w.x + 1, w.y + w.height - 10)
-    return p[0] < 90 and p[1] > 150 and p[2] > 150  # the gauge's complement of red
-
-
 def launcher_start_race_pause_and_quit(game):
     weston = Weston(game)
     try:
         game.remove_ini()
         launch_to_launcher(game, weston, weston.environment())
-        press_start(game, weston, lambda: racing(game, weston), "the race filling the output")
-        check(changes_within(game, weston, 5), "no frames while racing")
+        press_start(game, weston, lambda: rs.racing(game, weston.window),
+                    "the race filling the output")
+        check(game.drawing(weston.window, 5), "no frames while racing")
         check(not game.find_windows(cls="OpenGLWin"), "the game window went to X, not Wayland")
         game.key("p", weston.window)
         time.sleep(0.5)
-        check(not changes_within(game, weston, 1.5), "P did not pause")
+        check(not game.drawing(weston.window, 1.5), "P did not pause")
         game.key("p", weston.window)
-        check(changes_within(game, weston, 5), "P did not resume")
+        check(game.drawing(weston.window, 5), "P did not resume")
         game.quit(weston.window)
         check(game.ini_values().get("UseScreenRes") == "0",
               "settings not saved:\n" + game.read_ini())
@@ -135,7 +123,8 @@ def desktop_size_window_fits_below_the_panel_as_trundlebay(game):
         launch_to_launcher(game, weston, dict(weston.environment(), WAYLAND_DEBUG="client"))
         # Maximised with its decorations below weston's panel, the drawing area reaches the
         # bottom of the output, where the HUD sits.
-        press_start(game, weston, lambda: racing(game, weston), "the HUD at the bottom of the screen")
+        press_start(game, weston, lambda: rs.racing(game, weston.window),
+                    "the HUD at the bottom of the screen")
         game.quit(weston.window)
         app_ids = re.findall(r'(xdg_toplevel@\d+)\.set_app_id\("([^"]*)"\)', game.log())
         check(len({window for window, _ in app_ids}) >= 2 and
@@ -163,7 +152,7 @@ def start_under_xwayland(game, weston, ini):
             width, height, x, y = (int(v) for v in place.groups())
             found[:] = [harness.Window(0, "Trundlebay", None, weston.window.x + x,
                                        weston.window.y + y, width, height)]
-        return found and (red_light_on(game, found[0]) or racing_in(game, found[0]))
+        return found and (rs.light_state(game, found[0]) == "red" or rs.racing(game, found[0]))
 
     press_start(game, weston, game_window, "the HUD at the game window's corner")
     return found[0]
@@ -172,7 +161,7 @@ def start_under_xwayland(game, weston, ini):
 def xwayland_full_screen_and_desktop_size_follow_the_drawing_area(game):
     """A 640x480 full screen is given the whole output, the picture reaching its corners; the
     desktop size in a window lies within the output below the panel, and is the size saved."""
-    race_screen.keep_one_map(game)
+    rs.keep_one_map(game)
     weston = Weston(game, shell="desktop-shell.so", xwayland=True)
     try:
         w = start_under_xwayland(game, weston, "[Game]\nWindowed=0\nUseScreenRes=0\n")
