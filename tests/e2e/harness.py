@@ -180,9 +180,6 @@ class Game:
         self.process = None
         self._log = None
         self._shots = 0
-        self._make_folder()
-
-    def _make_folder(self):
         shutil.copy2(os.path.join(self.build_dir, "trundlebay"), self.binary)
         os.makedirs(self.media)
         build_media = os.path.join(self.build_dir, "media")
@@ -379,17 +376,16 @@ class Game:
         self.xdotool("windowfocus", "--sync", window.id)
 
     def key(self, name, window=None, hold=0.05):
-        """Presses and releases a key (xdotool name) with the keyboard focus on `window`."""
-        if window is not None:
-            self.focus(window)
-        self.xdotool("keydown", name)
-        time.sleep(hold)
-        self.xdotool("keyup", name)
+        """Presses and releases a key (xdotool name, "Up+Left" for two) with the keyboard
+        focus on `window`."""
+        with self.holding(name, window):
+            time.sleep(hold)
 
     @contextlib.contextmanager
-    def holding(self, name, window):
+    def holding(self, name, window=None):
         """The key held down while the block runs."""
-        self.focus(window)
+        if window is not None:
+            self.focus(window)
         self.xdotool("keydown", name)
         try:
             yield

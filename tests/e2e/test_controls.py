@@ -12,14 +12,6 @@ from harness import check, wait_for
 TRIGGER_RIGHT, BUTTON_Y = 5, 3
 
 
-def hold(game, keys, seconds):
-    for key in keys:
-        game.xdotool("keydown", key)
-    time.sleep(seconds)
-    for key in keys:
-        game.xdotool("keyup", key)
-
-
 def overview(game, window, name):
     with game.holding("Prior", window):
         time.sleep(0.5)
@@ -38,17 +30,16 @@ def arrow_keys_drive_and_steer(game):
     window = rs.start_race(game)
     rs.race_started(game, window)
     standing = overview(game, window, "standing.png")
-    hold(game, ["Up"], 2.0)
+    game.key("Up", hold=2.0)
     ahead = overview(game, window, "ahead.png")
     check(rs.mean_difference(standing, ahead) > 20, "Up held did not drive")
 
     views = {}
-    for name, keys in (("left", ["Up", "Left"]), ("right", ["Up", "Right"])):
+    for name in ("Left", "Right"):
         restart(game, window)
-        game.focus(window)
-        hold(game, keys, 2.0)
+        game.key("Up+" + name, window, hold=2.0)
         views[name] = overview(game, window, name + ".png")
-    difference = rs.mean_difference(views["left"], views["right"])
+    difference = rs.mean_difference(views["Left"], views["Right"])
     check(difference > 15, "Left and Right held led to the same place (%.1f)" % difference)
     game.quit(window)
 
