@@ -23,7 +23,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -45,9 +44,7 @@ class GeneratedMedia : public ::testing::Test {
         // The maps found are the generated ones alone, never the tester's own tracks.
         const char* dataHome = std::getenv("XDG_DATA_HOME");
         previousDataHome_ = dataHome ? std::optional<std::string>(dataHome) : std::nullopt;
-        char pattern[] = "/tmp/trundlebay-data-XXXXXX";
-        emptyDataHome_ = mkdtemp(pattern);
-        setenv("XDG_DATA_HOME", emptyDataHome_.c_str(), 1);
+        setenv("XDG_DATA_HOME", "/nonexistent/trundlebay-test-data", 1);
         setGraphicsEnabled(false);
         resetGameModels();
         resetTrack();
@@ -58,11 +55,9 @@ class GeneratedMedia : public ::testing::Test {
         setMediaFolder(previous_);
         previousDataHome_ ? setenv("XDG_DATA_HOME", previousDataHome_->c_str(), 1)
                           : unsetenv("XDG_DATA_HOME");
-        std::filesystem::remove_all(emptyDataHome_);
     }
     std::string previous_;
     std::optional<std::string> previousDataHome_;
-    std::string emptyDataHome_;
 };
 
 bool isRoad(const TrackGrid& grid, int column, int row) {
