@@ -55,8 +55,7 @@ def race_under_memcheck(game):
     game.move_mouse(window, window.width // 2, window.height // 2)
     rs.wait_for_countdown(game, window, seconds=600)
     # Frames come seconds apart under memcheck: a light may pass between two of them.
-    wait_for(lambda: rs.light_state(game.screenshot(window, name="racing.png"), window) is None,
-             300, "the start lights did not go out")
+    wait_for(lambda: rs.light_state(game, window) is None, 300, "the start lights did not go out")
     racing = game.screenshot(window, name="racing.png")
     rs.drive_forward(game, window)
     wait_for(lambda: rs.mean_difference(racing, game.screenshot(window, name="driven.png")) > 10,
