@@ -50,6 +50,13 @@ TEST_F(FrameClockTest, RefusesFramesCloserThanThirtyMillisecondsAndKeepsTheOldCl
     EXPECT_EQ(advanceFrameClock(), 0.0f);
     at(1066);
     EXPECT_NEAR(advanceFrameClock(), 0.031f, 1e-4f);
+
+    // From 20 ms to 50 ms the clock's floats differ by exactly the shortest frame, which runs.
+    at(20);
+    app.frameClock = clockSeconds();
+    at(50);
+    ASSERT_EQ(clockSeconds() - app.frameClock, MinFrameTime);
+    EXPECT_EQ(advanceFrameClock(), MinFrameTime);
 }
 
 TEST_F(FrameClockTest, AStallAdvancesTheRaceOneTenthWhileTheClockKeepsRealTime) {
