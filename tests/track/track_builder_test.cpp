@@ -125,30 +125,16 @@ const std::vector<std::string> LoopMap = {
     "rrrrrrrrrrrr", //
 };
 
-TEST_F(TrackBuilderTest, MapListMatchesAnyCaseInNameOrderAndKeepsSixteen) {
+// Maps of any case, the media folder's first in name order, then the player's own that the
+// media folder does not already have; the random choice keeps to the first sixteen.
+TEST_F(TrackBuilderTest, MapsOfAnyCaseAreListedMediaFirstAndTheRandomChoiceKeepsSixteen) {
     for (const char* name :
          {"map2.bmp", "MAP1.BMP", "Map_b.Bmp", "map.bmp", "mapx.jpg", "xmap.bmp", "map3.bmp.txt"}) {
         touch(name);
     }
     std::filesystem::create_directory(folder_ + "/map_folder.bmp");
-    EXPECT_EQ(findTrackMaps(),
-              (std::vector<std::string>{"MAP1.BMP", "Map_b.Bmp", "map.bmp", "map2.bmp"}));
-
-    for (int i = 10; i < 30; ++i) {
-        touch("map" + std::to_string(i) + ".bmp");
-    }
-    const std::vector<std::string> maps = findTrackMaps();
-    ASSERT_EQ(maps.size(), 16u);
-    EXPECT_EQ(maps.front(), "MAP1.BMP");
-    EXPECT_EQ(maps.back(), "map21.bmp");
-}
-
-TEST_F(TrackBuilderTest, PlayersOwnTracksFollowTheMediaFoldersAndAllAreListed) {
-    const std::string own = folder_ + "/data/trundlebay/tracks";
-    std::filesystem::create_directories(own);
-    touch("map_b.bmp");
-    touch("mapA.bmp");
-    for (const char* name : {"MAPA.BMP", "mapZ.bmp", "notes.txt"}) {
+    std::filesystem::create_directories(folder_ + "/data/trundlebay/tracks");
+    for (const char* name : {"MAP2.BMP", "mapZ.bmp", "notes.txt"}) {
         touch("data/trundlebay/tracks/" + std::string(name));
     }
     writeMap("data/trundlebay/tracks/mapC.bmp", LoopMap);
@@ -156,13 +142,14 @@ TEST_F(TrackBuilderTest, PlayersOwnTracksFollowTheMediaFoldersAndAllAreListed) {
     for (const TrackMapFile& map : listTrackMaps()) {
         names.push_back(map.name);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"mapA.bmp", "map_b.bmp", "mapC.bmp", "mapZ.bmp"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"MAP1.BMP", "Map_b.Bmp", "map.bmp", "map2.bmp",
+                                               "mapC.bmp", "mapZ.bmp"}));
 
     const std::optional<std::string> ownMap = trackMapFile("MAPC.BMP");
     ASSERT_TRUE(ownMap);
     EXPECT_TRUE(buildTrackFromMap(ownMap->c_str())) << "reached from the media folder";
     EXPECT_EQ(track.waypointCount, 4);
-    EXPECT_EQ(trackMapFile("mapA.bmp"), "mapA.bmp");
+    EXPECT_EQ(trackMapFile("MAP2.bmp"), "map2.bmp");
     EXPECT_FALSE(trackMapFile("mapGone.bmp"));
     EXPECT_EQ(trackCaption("mapPlaza.bmp"), "Plaza");
     EXPECT_EQ(trackCaption("MAP_b.BMP"), "_b");
@@ -170,10 +157,11 @@ TEST_F(TrackBuilderTest, PlayersOwnTracksFollowTheMediaFoldersAndAllAreListed) {
     for (int i = 10; i < 30; ++i) {
         touch("map" + std::to_string(i) + ".bmp");
     }
-    EXPECT_EQ(listTrackMaps().size(), 24u) << "every map is offered";
+    EXPECT_EQ(listTrackMaps().size(), 26u) << "every map is offered";
     const std::vector<std::string> randomChoice = findTrackMaps();
     ASSERT_EQ(randomChoice.size(), 16u);
-    EXPECT_EQ(randomChoice.back(), "map25.bmp") << "the random choice keeps to the first 16";
+    EXPECT_EQ(randomChoice.front(), "MAP1.BMP");
+    EXPECT_EQ(randomChoice.back(), "map21.bmp");
 }
 
 TEST_F(TrackBuilderTest, RandomChoiceCoversEveryMapAndNeverRunsPastTheList) {
