@@ -90,6 +90,8 @@ TEST_F(HudTest, EachFrameDrawsItUnlessTheRaceIsHeadless) {
 // The gauge and "mph" on the left, time and laps on the right; the gauge is empty in reverse
 // and full at 3 units a frame.
 TEST_F(HudTest, RaceDisplayShowsGaugeTimeAndLapsInTheirBoxes) {
+    race.phaseTimer = 0.5f;
+    drawHud(); // the green light, which must not linger beside the texts
     race.phase = Racing;
     vehicles[0].lapCount = 2;
     race.raceStartTime = 100.0f;
