@@ -17,14 +17,6 @@ int alphaOf(int red, int green, int blue, int mode) {
     return pixel(red, green, blue, mode).alpha;
 }
 
-TEST(TexturePixels, ColoursComeOutAsRedGreenBlue) {
-    const TexturePixel p = pixel(200, 100, 50, AlphaNone);
-    EXPECT_EQ(p.red, 200);
-    EXPECT_EQ(p.green, 100);
-    EXPECT_EQ(p.blue, 50);
-    EXPECT_EQ(p.alpha, 255);
-}
-
 TEST(TexturePixels, LuminanceModesUseTheRoundedDownAverage) {
     EXPECT_EQ(alphaOf(10, 20, 31, AlphaLuminance), 20);
     EXPECT_EQ(alphaOf(0, 0, 0, AlphaLuminance), 0);
@@ -59,7 +51,7 @@ TEST(TexturePixels, MasksCutOutTheirColour) {
         EXPECT_EQ(alphaOf(10, 200, 10, mode), 255) << mode;
     }
 
-    for (const int mode : {AlphaBlueMask, AlphaOther}) {
+    for (const int mode : {AlphaNone, AlphaBlueMask, AlphaOther}) {
         EXPECT_EQ(alphaOf(0, 0, 0, mode), 255);
         EXPECT_EQ(alphaOf(255, 0, 0, mode), 255);
     }

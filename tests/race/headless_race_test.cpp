@@ -24,35 +24,68 @@ using HeadlessRaceTest = RaceFixture;
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float Inf = std::numeric_limits<float>::infinity();
 
+// Each field the search walks, broken in turn, on owners from the first to the last.
 TEST_F(HeadlessRaceTest, NamesTheFirstNonFiniteFieldOfVehiclesWheelsAndCamera) {
     ASSERT_FALSE(findNonFiniteField()) << "a fresh state is finite";
-    const std::vector<std::pair<std::function<void(float)>, std::string>> cases = {
-        {[](float f) { vehicles[0].speed = f; }, "vehicle 0 speed[0] is "},
-        {[](float f) { vehicles[4].prevPosition.z = f; }, "vehicle 4 prevPosition[2] is "},
-        {[](float f) { vehicles[6].pushVelocity.y = f; }, "vehicle 6 pushVelocity[1] is "},
-        {[](float f) { vehicles[3].wheelSteer = f; }, "vehicle 3 wheelSteer[0] is "},
-        {[](float f) { vehicles[1].approachRadiiSq[2] = f; }, "vehicle 1 approachRadiiSq[2] is "},
-        {[](float f) { vehicleBody(2).rotation.roll = f; }, "vehicle 2 body rotation[2] is "},
-        {[](float f) { vehicleBody(5).radiusSquared = f; }, "vehicle 5 body radiusSquared[0] is "},
-        {[](float f) { vehicleWheel(7, 3).transform[14] = f; },
-         "vehicle 7 wheel 3 transform[14] is "},
-        {[](float f) { vehicleWheel(0, 1).position.x = f; }, "vehicle 0 wheel 1 position[0] is "},
-        {[](float f) { camera.viewMatrix[5] = f; }, "camera viewMatrix[5] is "},
+    Model& body = vehicleBody(2);
+    Model& wheel = vehicleWheel(7, 3);
+    const std::pair<float*, std::string> fields[] = {
+        {&vehicles[0].throttle, "vehicle 0 throttle[0]"},
+        {&vehicles[5].steer, "vehicle 5 steer[0]"},
+        {&vehicles[0].speed, "vehicle 0 speed[0]"},
+        {&vehicles[2].spinRate, "vehicle 2 spinRate[0]"},
+        {&vehicles[6].pushVelocity.y, "vehicle 6 pushVelocity[1]"},
+        {&vehicles[4].prevPosition.z, "vehicle 4 prevPosition[2]"},
+        {&vehicles[7].wheelSpin, "vehicle 7 wheelSpin[0]"},
+        {&vehicles[3].wheelSteer, "vehicle 3 wheelSteer[0]"},
+        {&vehicles[1].approachRadiiSq[2], "vehicle 1 approachRadiiSq[2]"},
+        {&body.transform[14], "vehicle 2 body transform[14]"},
+        {&body.position.x, "vehicle 2 body position[0]"},
+        {&body.rotation.roll, "vehicle 2 body rotation[2]"},
+        {&body.boundsMin.y, "vehicle 2 body boundsMin[1]"},
+        {&body.boundsMax.z, "vehicle 2 body boundsMax[2]"},
+        {&body.radiusSquared, "vehicle 2 body radiusSquared[0]"},
+        {&vehicleWheel(0, 0).ambient[3], "vehicle 0 wheel 0 ambient[3]"},
+        {&wheel.diffuse[1], "vehicle 7 wheel 3 diffuse[1]"},
+        {&wheel.emission[0], "vehicle 7 wheel 3 emission[0]"},
+        {&wheel.specular[2], "vehicle 7 wheel 3 specular[2]"},
+        {&camera.eye.x, "camera eye[0]"},
+        {&camera.viewDir.z, "camera viewDir[2]"},
+        {&camera.up.y, "camera up[1]"},
+        {&camera.viewMatrix[5], "camera viewMatrix[5]"},
     };
-    for (const auto& [set, expected] : cases) {
-        for (const auto& [value, word] : {std::pair{NaN, "nan"}, {Inf, "inf"}, {-Inf, "-inf"}}) {
-            set(value);
-            const auto fault = findNonFiniteField();
-            ASSERT_TRUE(fault) << expected << word;
-            EXPECT_EQ(describeField(*fault), expected + word);
-            set(0.0f);
-        }
+    for (const auto& [field, expected] : fields) {
+        const float saved = *field;
+        *field = NaN;
+        const auto fault = findNonFiniteField();
+        EXPECT_EQ(fault ? describeField(*fault) : "none", expected + " is nan");
+        *field = saved;
     }
-    ASSERT_FALSE(findNonFiniteField());
-
+    for (const auto& [value, word] : {std::pair{Inf, "inf"}, {-Inf, "-inf"}}) {
+        vehicles[0].speed = value;
+        EXPECT_EQ(describeField(*findNonFiniteField()),
+                  std::string("vehicle 0 speed[0] is ") + word);
+    }
+    vehicles[0].speed = 0.0f;
     vehicleWheel(6, 0).boundsMax.y = NaN;
     vehicles[2].spinRate = Inf;
     EXPECT_EQ(findNonFiniteField()->vehicle, 2) << "vehicles are searched in index order";
+}
+
+// Nothing moves on an empty track and no lap is driven: the lights go green after five seconds
+// of 30 ms frames, and the race is given up at its frame limit.
+TEST_F(HeadlessRaceTest, AStuckRaceRunsToItsFrameLimitInThirtyMillisecondSteps) {
+    setUpdateOptions({});
+    setRacePhase(Countdown);
+    int frames = 0, last = 0, green = 0;
+    EXPECT_FALSE(runRaceToFinish([&](int frame) {
+        ++frames;
+        last = frame;
+        green = green == 0 && race.phase == Racing ? frame : green;
+    }));
+    EXPECT_EQ(green, 167);
+    EXPECT_EQ(frames, RaceFrameLimit);
+    EXPECT_EQ(last, RaceFrameLimit);
 }
 
 // A whole race on the game's own map, with twenty seconds stopped mid-race and then a frame

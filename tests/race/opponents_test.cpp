@@ -57,10 +57,9 @@ TEST_F(OpponentTest, ForwardAndReverseRivalsStepThroughTheListWithWrap) {
         return vehicles[i].nextWaypoint;
     };
     EXPECT_EQ(vehicles[4].nextWaypoint, 3) << "reverse rivals start at the last waypoint";
-    EXPECT_EQ(arrive(4), 2);
-    EXPECT_EQ(arrive(4), 1);
-    EXPECT_EQ(arrive(4), 0);
-    EXPECT_EQ(arrive(4), 3);
+    for (const int next : {2, 1, 0, 3}) {
+        EXPECT_EQ(arrive(4), next);
+    }
     vehicles[3].nextWaypoint = 3;
     EXPECT_EQ(arrive(3), 0);
 }

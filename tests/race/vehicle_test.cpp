@@ -116,6 +116,8 @@ TEST_F(DrivingTest, AirborneSteersAtAnEighthAndLandsOnOpenGround) {
     EXPECT_FLOAT_EQ(vehicles[0].steer, 0.125f);
     EXPECT_NEAR(vehicleBody(0).rotation.roll, -0.1f * 20.0f * 0.125f * 0.03f, 1e-6f);
     EXPECT_NEAR(vehicleBody(0).rotation.pitch, 0.25f * 0.03f, 1e-6f) << "the nose drops";
+    frameFrom(3.0f, 0.4f, 20.0f, 0.0f);
+    EXPECT_EQ(vehicleBody(0).rotation.pitch, 0.4f) << "and stops at 0.4";
     frameFrom(0.02f, 0.2f, 20.0f, 0.0f);
     EXPECT_EQ(vehicles[0].jumpState, Grounded);
     EXPECT_EQ(vehicleBody(0).rotation.pitch, 0.0f);

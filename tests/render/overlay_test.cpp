@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 #include <vector>
 
 namespace tb {
@@ -23,6 +24,10 @@ constexpr Pixel OpaqueWhite{255, 255, 255, 255};
 Pixel at(int x, int y) {
     const std::uint8_t* p = overlayPixels() + 4 * ((overlayHeight() - 1 - y) * overlayWidth() + x);
     return {p[0], p[1], p[2], p[3]};
+}
+
+std::vector<std::uint8_t> surface() {
+    return {overlayPixels(), overlayPixels() + 4 * overlayWidth() * overlayHeight()};
 }
 
 Pixel opaque(std::uint32_t colour) {
@@ -163,6 +168,11 @@ TEST_F(OverlayTest, WhiteTextIsOpaqueOnTransparentCells) {
     ASSERT_GE(whiteRight, 0);
     EXPECT_EQ(at(40, 20), opaque(0xFF)) << "below the cell the ellipse stays";
     EXPECT_NEAR(whiteLeft, 79 - whiteRight, 3) << "centred in its rectangle";
+    // A line that is a lone carriage return has no cell to paint.
+    const std::vector<std::uint8_t> before = surface();
+    drawOverlayText("\r\n", 60, 12, 160, 30, OverlayTextLeft);
+    finishOverlay();
+    EXPECT_EQ(surface(), before);
 
     // A taller font: the 24-pixel cell holds taller letters.
     clearOverlay();
@@ -237,9 +247,19 @@ TEST_F(OverlayTest, GaugeAtZeroAndOne) {
     const Pixel cyan = opaque(0xFFFF00);
     EXPECT_EQ(at(0, 10), cyan) << "background in the complement of the colour";
     EXPECT_EQ(at(79, 29), cyan);
-    EXPECT_EQ(at(1, 20), cyan);
-    EXPECT_EQ(at(40, 20), Transparent) << "the dial's face is a hole";
     EXPECT_EQ(at(40, 5), Transparent) << "nothing above the box";
+    // The dial's face is a hole: the box shrunk by two on every side, its corners rounded.
+    for (const auto& [x, y, hole] : {std::tuple{1, 20, false},
+                                     {2, 15, true},
+                                     {77, 20, true},
+                                     {78, 20, false},
+                                     {40, 11, false},
+                                     {40, 12, true},
+                                     {45, 27, true},
+                                     {45, 28, false},
+                                     {8, 26, true}}) {
+        EXPECT_EQ(at(x, y), hole ? Transparent : cyan) << x << "," << y;
+    }
     const Ink empty = inkIn(3, 13, 77, 28);
     int redAtZero = 0;
     for (int y = 13; y < 28; ++y) {
@@ -251,11 +271,11 @@ TEST_F(OverlayTest, GaugeAtZeroAndOne) {
     EXPECT_LT(redAtZero, 60);
     EXPECT_LT(empty.left, 40) << "to the upper left";
     // Fractions below zero draw the same sliver.
-    std::vector<std::uint8_t> zero(overlayPixels(), overlayPixels() + 160 * 30 * 4);
+    const std::vector<std::uint8_t> zero = surface();
     clearOverlay();
     drawOverlayGauge(0, 10, 80, 30, -3.0f);
     finishOverlay();
-    EXPECT_EQ(std::vector<std::uint8_t>(overlayPixels(), overlayPixels() + 160 * 30 * 4), zero);
+    EXPECT_EQ(surface(), zero);
 
     clearOverlay();
     drawOverlayGauge(0, 10, 80, 30, 1.0f);
@@ -305,27 +325,30 @@ void drawMarkedFrame(int width, int height, bool blend) {
     destroyOverlay();
 }
 
-TEST(OverlayBlit, SurfaceLandsRightWayUpAtTheBottomLeftWhateverTheWindowSize) {
+// The scene tests see the surface blended over a small window; here it lands in the bottom-left
+// corner of a large one, and without blending covers the frame.
+TEST(OverlayBlit, SurfaceLandsAtTheBottomLeftOfALargeWindowAndCoversItUnblended) {
     if (!test::GlContext::displayAvailable()) {
         GTEST_SKIP() << "needs an X display";
     }
     const Rgb white{255, 255, 255}, blue{0, 0, 255}, black{0, 0, 0};
-    for (const auto& [width, height] : {std::pair{640, 480}, std::pair{1024, 800}}) {
-        test::GlContext gl(width, height);
-        ASSERT_TRUE(gl.ready());
-        drawMarkedFrame(width, height, true);
-        EXPECT_EQ(framePixel(10, 29 - 5), white) << width << "x" << height << ": surface row 5";
-        EXPECT_EQ(framePixel(10, 5), blue) << "the mark is at the top, not the bottom";
-        EXPECT_EQ(framePixel(100, 15), blue) << "transparent where nothing was drawn";
-        EXPECT_EQ(framePixel(10, 40), blue) << "the surface is 30 pixels tall";
-        EXPECT_EQ(framePixel(170, 25), blue);
+    test::GlContext gl(1024, 800);
+    ASSERT_TRUE(gl.ready());
+    drawMarkedFrame(1024, 800, true);
+    GLint mode = 0, depth = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
+    EXPECT_EQ(mode, GL_PROJECTION) << "the projection it pushed is popped";
+    EXPECT_EQ(depth, 1);
+    EXPECT_EQ(framePixel(10, 29 - 5), white) << "surface row 5";
+    EXPECT_EQ(framePixel(10, 5), blue) << "the mark is at the top, not the bottom";
+    EXPECT_EQ(framePixel(10, 40), blue) << "the surface is 30 pixels tall";
+    EXPECT_EQ(framePixel(170, 25), blue) << "and 160 wide";
 
-        // Without blending the transparent pixels cover the frame in black.
-        drawMarkedFrame(width, height, false);
-        EXPECT_EQ(framePixel(10, 24), white);
-        EXPECT_EQ(framePixel(100, 15), black);
-        EXPECT_EQ(framePixel(165, 15), blue);
-    }
+    drawMarkedFrame(1024, 800, false);
+    EXPECT_EQ(framePixel(10, 24), white);
+    EXPECT_EQ(framePixel(100, 15), black);
+    EXPECT_EQ(framePixel(165, 15), blue);
 }
 
 } // namespace

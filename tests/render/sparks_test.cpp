@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 
 namespace tb {
 namespace {
@@ -27,6 +27,12 @@ class SparksTest : public ::testing::Test {
             n += sparks.particles[i].age < sparks.lifetime;
         }
         return n;
+    }
+
+    static bool drawn(int slot) {
+        const int* begin = sparks.drawnSlots.get();
+        const int* end = begin + sparks.drawnCount;
+        return std::find(begin, end, slot) != end;
     }
 
     // Runs frames until the effect is idle again; returns how many sparks were born.
@@ -112,20 +118,21 @@ TEST_F(SparksTest, SparksFlyPerFrameFallAndFade) {
     EXPECT_FLOAT_EQ(moved.velocity.y, born.velocity.y * (1.0f - 0.1f * dt) - 0.1f * dt);
     EXPECT_FLOAT_EQ(moved.age, dt);
     EXPECT_FLOAT_EQ(moved.colour[3], 1.0f - dt / 3.0f);
-    bool drawn = false;
-    for (int i = 0; i < sparks.drawnCount; ++i) {
-        drawn |= sparks.drawnSlots[i] == 0;
-    }
-    EXPECT_TRUE(drawn);
+    EXPECT_TRUE(drawn(0));
 
-    // A spark that drops below the ground dies at once, whatever its age.
+    // A spark that drops below the ground dies at once, whatever its age; one exactly on the
+    // ground flies on. A spark whose age reaches its lifetime exactly is spent.
     Spark& diving = sparks.particles[1];
     diving.velocity = {0.0f, -5.0f, 0.0f};
-    stepSparks(base, Frame);
+    Spark& grazing = sparks.particles[2];
+    grazing.position.y = 0.0f;
+    grazing.velocity = Still;
+    sparks.particles[3].age = sparks.lifetime - 0.0625f;
+    stepSparks(base, 0.0625f);
     EXPECT_EQ(diving.age, sparks.lifetime);
-    for (int i = 0; i < sparks.drawnCount; ++i) {
-        EXPECT_NE(sparks.drawnSlots[i], 1);
-    }
+    EXPECT_FALSE(drawn(1));
+    EXPECT_TRUE(drawn(2));
+    EXPECT_FALSE(drawn(3));
 
     // Released, nothing runs even when a burst is asked for.
     releaseSparks();

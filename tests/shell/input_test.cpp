@@ -110,26 +110,17 @@ TEST_F(InputTest, KeysSetAndClearTheirEntries) {
 }
 
 TEST_F(InputTest, QuitKeysAndCloseRequestsEndTheRun) {
-    inspectInputMessage(keyEvent(SDL_KEYDOWN, SDLK_q));
-    EXPECT_FALSE(app.running);
-    EXPECT_EQ(keyState[KeyQ], 1);
-
-    app.running = true;
-    inspectInputMessage(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE));
-    EXPECT_FALSE(app.running);
-
-    app.running = true;
-    SDL_Event close{};
+    SDL_Event close{}, quit{};
     close.type = SDL_WINDOWEVENT;
     close.window.event = SDL_WINDOWEVENT_CLOSE;
-    inspectInputMessage(close);
-    EXPECT_FALSE(app.running);
-
-    app.running = true;
-    SDL_Event quit{};
     quit.type = SDL_QUIT;
-    inspectInputMessage(quit);
-    EXPECT_FALSE(app.running);
+    for (const SDL_Event& event :
+         {keyEvent(SDL_KEYDOWN, SDLK_q), keyEvent(SDL_KEYDOWN, SDLK_ESCAPE), close, quit}) {
+        app.running = true;
+        inspectInputMessage(event);
+        EXPECT_FALSE(app.running) << event.type;
+    }
+    EXPECT_EQ(keyState[KeyQ], 1);
 }
 
 // The pointer spans the drawing area the window really got, not the size in the settings, from

@@ -107,6 +107,11 @@ TEST_F(CollisionTest, PushIsCappedAtOneAndCoincidentJeepneysSplitAlongZ) {
     collideVehicles();
     EXPECT_FLOAT_EQ(vehicleBody(0).position.z, 6.0f);
     EXPECT_FLOAT_EQ(vehicleBody(1).position.z, 4.0f);
+
+    arrive(0, {0, 0, -0.5f}, {0, 0, 0}, 0, 0.0f);
+    arrive(1, {0, 0, 7}, {0, 0, 7}, 0.3f, 0.0f);
+    collideVehicles();
+    EXPECT_EQ(vehicleBody(1).position.z, 7.5f) << "restarted exactly 8 apart: not pushed";
 }
 
 // The vehicle update puts a jeepney back on the ground (here one that was below it), or on a

@@ -14,6 +14,9 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace tb {
@@ -27,47 +30,35 @@ std::uint32_t paletteColour(int code) {
 
 constexpr std::uint32_t ColourOutsideThePalette = 0xabcdefu;
 
+// A map drawn in symbols: a symbol's place in the string is its code, '-' is a straight tile
+// too, 'z' is the zone of ramp 1 and anything else a colour outside the palette.
 int codeOfSymbol(char symbol) {
-    switch (symbol) {
-    case '.':
-        return Open;
-    case 'r':
-        return Rough;
-    case 'v':
-        return VeryRough;
-    case 'A':
-        return StartArch;
-    case '|':
-    case '-':
-        return StraightTile;
-    case '+':
-        return CornerTile;
-    case 'T':
-        return TTile;
-    case 'J':
-        return RampTile;
-    case 'S':
-        return Store;
-    case 'W':
-        return Wall;
-    case 'K':
-        return Kubo;
-    case 'C':
-        return Carabao;
-    case 'z':
-        return 17;
-    default:
-        return -1;
-    }
+    constexpr std::string_view Symbols = ".rvA|+TJSWKC";
+    const std::size_t code = Symbols.find(symbol == '-' ? '|' : symbol);
+    return symbol == 'z' ? RampZone + 1 : code == Symbols.npos ? -1 : static_cast<int>(code);
 }
 
-Point2 centreOf(const TrackGrid& grid, int column, int row) {
-    return {static_cast<float>(column - grid.centreColumn) * 16.0f,
-            static_cast<float>(row - grid.centreRow) * 16.0f};
+// The world x and z of a cell's centre on the built track, and of waypoint i.
+std::pair<float, float> centreOf(int column, int row) {
+    return {static_cast<float>(column - track.grid.centreColumn) * 16.0f,
+            static_cast<float>(row - track.grid.centreRow) * 16.0f};
+}
+std::pair<float, float> waypoint(int i) {
+    const Point2 w = track.waypoints[static_cast<std::size_t>(i)];
+    return {w.x, w.z};
 }
 
 int codeAt(int column, int row) {
     return cellCode(track.grid, {column, row});
+}
+
+// The codes of the first cells of the grid's second row, the first row drawn below the palette.
+std::vector<int> rowCodes(const TrackGrid& grid, int count) {
+    std::vector<int> codes;
+    for (int x = 0; x < count; ++x) {
+        codes.push_back(cellCode(grid, {x, 1}));
+    }
+    return codes;
 }
 
 class TrackBuilderTest : public ::testing::Test {
@@ -120,7 +111,8 @@ class TrackBuilderTest : public ::testing::Test {
     std::optional<std::string> previousDataHome_;
 };
 
-// A rectangular loop with the arch in its left side, rough ground all round.
+// A rectangular loop with the arch in its left side, rough ground all round; 12 by 10 with the
+// palette row, so a walk that took the height for the row stride would never close it.
 const std::vector<std::string> LoopMap = {
     "rrrrrrrrrrrr", //
     "rr+----+rrrr", //
@@ -133,30 +125,16 @@ const std::vector<std::string> LoopMap = {
     "rrrrrrrrrrrr", //
 };
 
-TEST_F(TrackBuilderTest, MapListMatchesAnyCaseInNameOrderAndKeepsSixteen) {
+// Maps of any case, the media folder's first in name order, then the player's own that the
+// media folder does not already have; the random choice keeps to the first sixteen.
+TEST_F(TrackBuilderTest, MapsOfAnyCaseAreListedMediaFirstAndTheRandomChoiceKeepsSixteen) {
     for (const char* name :
          {"map2.bmp", "MAP1.BMP", "Map_b.Bmp", "map.bmp", "mapx.jpg", "xmap.bmp", "map3.bmp.txt"}) {
         touch(name);
     }
     std::filesystem::create_directory(folder_ + "/map_folder.bmp");
-    EXPECT_EQ(findTrackMaps(),
-              (std::vector<std::string>{"MAP1.BMP", "Map_b.Bmp", "map.bmp", "map2.bmp"}));
-
-    for (int i = 10; i < 30; ++i) {
-        touch("map" + std::to_string(i) + ".bmp");
-    }
-    const std::vector<std::string> maps = findTrackMaps();
-    ASSERT_EQ(maps.size(), 16u);
-    EXPECT_EQ(maps.front(), "MAP1.BMP");
-    EXPECT_EQ(maps.back(), "map21.bmp");
-}
-
-TEST_F(TrackBuilderTest, PlayersOwnTracksFollowTheMediaFoldersAndAllAreListed) {
-    const std::string own = folder_ + "/data/trundlebay/tracks";
-    std::filesystem::create_directories(own);
-    touch("map_b.bmp");
-    touch("mapA.bmp");
-    for (const char* name : {"MAPA.BMP", "mapZ.bmp", "notes.txt"}) {
+    std::filesystem::create_directories(folder_ + "/data/trundlebay/tracks");
+    for (const char* name : {"MAP2.BMP", "mapZ.bmp", "notes.txt"}) {
         touch("data/trundlebay/tracks/" + std::string(name));
     }
     writeMap("data/trundlebay/tracks/mapC.bmp", LoopMap);
@@ -164,13 +142,14 @@ TEST_F(TrackBuilderTest, PlayersOwnTracksFollowTheMediaFoldersAndAllAreListed) {
     for (const TrackMapFile& map : listTrackMaps()) {
         names.push_back(map.name);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"mapA.bmp", "map_b.bmp", "mapC.bmp", "mapZ.bmp"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"MAP1.BMP", "Map_b.Bmp", "map.bmp", "map2.bmp",
+                                               "mapC.bmp", "mapZ.bmp"}));
 
     const std::optional<std::string> ownMap = trackMapFile("MAPC.BMP");
     ASSERT_TRUE(ownMap);
     EXPECT_TRUE(buildTrackFromMap(ownMap->c_str())) << "reached from the media folder";
     EXPECT_EQ(track.waypointCount, 4);
-    EXPECT_EQ(trackMapFile("mapA.bmp"), "mapA.bmp");
+    EXPECT_EQ(trackMapFile("MAP2.bmp"), "map2.bmp");
     EXPECT_FALSE(trackMapFile("mapGone.bmp"));
     EXPECT_EQ(trackCaption("mapPlaza.bmp"), "Plaza");
     EXPECT_EQ(trackCaption("MAP_b.BMP"), "_b");
@@ -178,19 +157,22 @@ TEST_F(TrackBuilderTest, PlayersOwnTracksFollowTheMediaFoldersAndAllAreListed) {
     for (int i = 10; i < 30; ++i) {
         touch("map" + std::to_string(i) + ".bmp");
     }
-    EXPECT_EQ(listTrackMaps().size(), 24u) << "every map is offered";
+    EXPECT_EQ(listTrackMaps().size(), 26u) << "every map is offered";
     const std::vector<std::string> randomChoice = findTrackMaps();
     ASSERT_EQ(randomChoice.size(), 16u);
-    EXPECT_EQ(randomChoice.back(), "map25.bmp") << "the random choice keeps to the first 16";
+    EXPECT_EQ(randomChoice.front(), "MAP1.BMP");
+    EXPECT_EQ(randomChoice.back(), "map21.bmp");
 }
 
 TEST_F(TrackBuilderTest, RandomChoiceCoversEveryMapAndNeverRunsPastTheList) {
-    EXPECT_EQ(chooseTrackMap(1, 0), 0);
-    EXPECT_EQ(chooseTrackMap(1, 32767), 0);
-    EXPECT_EQ(chooseTrackMap(5, 32767), 4);
-    EXPECT_EQ(chooseTrackMap(3, 10922), 0);
-    EXPECT_EQ(chooseTrackMap(3, 10923), 1);
-    EXPECT_EQ(chooseTrackMap(16, 32766), 15);
+    for (const auto& [count, draw, chosen] : {std::tuple{1, 0, 0},
+                                              {1, 32767, 0},
+                                              {5, 32767, 4},
+                                              {3, 10922, 0},
+                                              {3, 10923, 1},
+                                              {16, 32766, 15}}) {
+        EXPECT_EQ(chooseTrackMap(count, draw), chosen) << count << " maps, draw " << draw;
+    }
 
     writeMap("map_only.bmp", LoopMap);
     EXPECT_TRUE(buildTrack());
@@ -208,19 +190,13 @@ TEST_F(TrackBuilderTest, ReadingAMapMatchesColoursExactly) {
     writeMap("map.bmp", {"r.v?SWKCz..........."});
     TrackGrid grid;
     ASSERT_TRUE(loadTrackGrid("map.bmp", grid));
-    EXPECT_TRUE(grid.loaded);
-    EXPECT_EQ(grid.width, 20);
-    EXPECT_EQ(grid.height, 2);
-    EXPECT_EQ(grid.centreColumn, 10);
-    EXPECT_EQ(grid.centreRow, 1);
+    EXPECT_EQ(std::tuple(grid.loaded, grid.width, grid.height, grid.centreColumn, grid.centreRow),
+              std::tuple(true, 20, 2, 10, 1));
     for (int x = 0; x < 20; ++x) {
         EXPECT_EQ(cellCode(grid, {x, 0}), x) << "the palette row codes itself";
     }
-    const std::vector<int> expected = {Rough, Open, VeryRough, Open, Store,
-                                       Wall,  Kubo, Carabao,   17};
-    for (int x = 0; x < 9; ++x) {
-        EXPECT_EQ(cellCode(grid, {x, 1}), expected[static_cast<std::size_t>(x)]) << "column " << x;
-    }
+    EXPECT_EQ(rowCodes(grid, 9),
+              (std::vector<int>{Rough, Open, VeryRough, Open, Store, Wall, Kubo, Carabao, 17}));
 
     // An 8-entry palette knows codes 0 to 7 only; a repeated colour keeps its first index.
     std::vector<std::uint32_t> pixels;
@@ -233,10 +209,7 @@ TEST_F(TrackBuilderTest, ReadingAMapMatchesColoursExactly) {
     ASSERT_TRUE(test::writeBmp(folder_ + "/narrow.bmp", 8, 2, pixels));
     ASSERT_TRUE(loadTrackGrid("narrow.bmp", grid));
     EXPECT_EQ(cellCode(grid, {7, 0}), 2);
-    const std::vector<int> narrow = {2, Open, Open, Open, 6, 0, 1, 5};
-    for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(cellCode(grid, {x, 1}), narrow[static_cast<std::size_t>(x)]) << "column " << x;
-    }
+    EXPECT_EQ(rowCodes(grid, 8), (std::vector<int>{2, Open, Open, Open, 6, 0, 1, 5}));
 
     // A file that is not a bitmap leaves the grid as it was.
     std::ofstream(folder_ + "/broken.bmp") << "BM not really";
@@ -249,22 +222,17 @@ TEST_F(TrackBuilderTest, ReadingAMapMatchesColoursExactly) {
 TEST_F(TrackBuilderTest, RectangularLoopGivesFourWaypointsInDrivingOrder) {
     writeMap("map.bmp", LoopMap);
     ASSERT_TRUE(buildTrackFromMap("map.bmp"));
-    const TrackGrid& grid = track.grid;
-
     ASSERT_EQ(track.waypointCount, 4);
     const Cell order[] = {{2, 6}, {7, 6}, {7, 2}, {2, 2}};
     for (int i = 0; i < 4; ++i) {
-        const Point2 expected = centreOf(grid, order[i].column, order[i].row);
-        EXPECT_FLOAT_EQ(track.waypoints[static_cast<std::size_t>(i)].x, expected.x) << i;
-        EXPECT_FLOAT_EQ(track.waypoints[static_cast<std::size_t>(i)].z, expected.z) << i;
+        EXPECT_EQ(waypoint(i), centreOf(order[i].column, order[i].row)) << i;
     }
-    EXPECT_FLOAT_EQ(track.startPoint.x, -64.0f);
-    EXPECT_FLOAT_EQ(track.startPoint.z, -16.0f);
-    EXPECT_FLOAT_EQ(gameModels.arch.transform[12], -64.0f);
-    EXPECT_FLOAT_EQ(gameModels.arch.transform[14], -16.0f);
-    EXPECT_NEAR(gameModels.arch.transform[8], 9.0f, 1e-3f) << "arch turned a quarter, scale 9";
-    EXPECT_NEAR(gameModels.arch.transform[5], 5.0f, 1e-5f);
-    EXPECT_NEAR(gameModels.arch.transform[2], -9.0f, 1e-3f);
+    const Mat4& arch = gameModels.arch.transform;
+    EXPECT_EQ(std::tuple(track.startPoint.x, track.startPoint.z, arch[12], arch[14]),
+              std::tuple(-64.0f, -16.0f, -64.0f, -16.0f));
+    EXPECT_NEAR(arch[8], 9.0f, 1e-3f) << "arch turned a quarter, scale 9";
+    EXPECT_NEAR(arch[5], 5.0f, 1e-5f);
+    EXPECT_NEAR(arch[2], -9.0f, 1e-3f);
 
     EXPECT_EQ(track.straightPlacements.count, 13);
     EXPECT_EQ(track.cornerPlacements.count, 4);
@@ -300,34 +268,12 @@ TEST_F(TrackBuilderTest, StraightRightOfTheArchIsTurnedAndTheLaterArchWins) {
     const Mat4& along = track.straightPlacements.entries[0];
     EXPECT_NEAR(along[0], 10.01f, 1e-3f) << "left neighbour already cleared";
 
-    EXPECT_FLOAT_EQ(track.startPoint.x, 16.0f);
-    EXPECT_FLOAT_EQ(track.startPoint.z, 0.0f);
-    EXPECT_FLOAT_EQ(gameModels.arch.transform[12], 16.0f);
+    EXPECT_EQ(std::tuple(track.startPoint.x, track.startPoint.z, gameModels.arch.transform[12]),
+              std::tuple(16.0f, 0.0f, 16.0f));
     EXPECT_EQ(codeAt(7, 4), Open);
     EXPECT_EQ(codeAt(2, 4), StartArch) << "only the arch that stands is cleared";
-    EXPECT_TRUE(lastTrackBuild().walkClosed);
-    EXPECT_EQ(lastTrackBuild().walkTurns, 2);
-}
-
-TEST_F(TrackBuilderTest, NonSquareMapUsesItsWidthAsTheRowStride) {
-    writeMap("map.bmp", {
-                            "rrrrrrrrrrrrrrrr", //
-                            "r+------------+r", //
-                            "rA------------|r", //
-                            "r+------------+r", //
-                            "rrrrrrrrrrrrrrrr", //
-                        });
-    // A 16 x 6 map: a wrong stride would read the wrong rows and never close this loop.
-    ASSERT_TRUE(buildTrackFromMap("map.bmp"));
-    EXPECT_EQ(track.grid.width, 16);
-    EXPECT_EQ(track.grid.height, 6);
-    ASSERT_EQ(track.waypointCount, 4);
-    const Point2 first = centreOf(track.grid, 1, 4);
-    const Point2 third = centreOf(track.grid, 14, 2);
-    EXPECT_FLOAT_EQ(track.waypoints[0].x, first.x);
-    EXPECT_FLOAT_EQ(track.waypoints[0].z, first.z);
-    EXPECT_FLOAT_EQ(track.waypoints[2].x, third.x);
-    EXPECT_FLOAT_EQ(track.waypoints[2].z, third.z);
+    EXPECT_EQ(std::tuple(lastTrackBuild().walkClosed, lastTrackBuild().walkTurns),
+              std::tuple(true, 2));
 }
 
 TEST_F(TrackBuilderTest, RampZonesReachTheEdgeAndLaterRampsOverwrite) {
@@ -456,8 +402,8 @@ TEST_F(TrackBuilderTest, RoadThatNeverReturnsEndsTheWalkWithFailure) {
     EXPECT_EQ(codeAt(2, 1), Open) << "the build is still closed";
     ASSERT_EQ(track.tPlacements.count, 1);
     Mat4 t{};
-    const Point2 tAt = centreOf(track.grid, 2, 3);
-    composeTransform(t, 10.01f, 10.0f, 10.01f, 0, 0, 0, tAt.x, 0, tAt.z);
+    const auto [tx, tz] = centreOf(2, 3);
+    composeTransform(t, 10.01f, 10.0f, 10.01f, 0, 0, 0, tx, 0, tz);
     EXPECT_EQ(track.tPlacements.entries[0], t) << "a T tile stands unturned on its cell";
 
     // A road that runs into open ground and off the map.

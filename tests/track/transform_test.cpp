@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace tb {
 namespace {
@@ -18,17 +19,6 @@ void expectNear(const Vec3& actual, float x, float y, float z) {
 
 Vec3 axisOf(const Mat4& m, int column) {
     return {m[4 * column], m[4 * column + 1], m[4 * column + 2]};
-}
-
-TEST(Transform, TheFieldMatrixFlattensEverythingToItsHeight) {
-    Mat4 m{};
-    composeTransform(m, 1500, 0, 1500, 0, 0, 0, 0, -0.1f, 0);
-    expectNear(columnLengths(m), 1500, 0, 1500);
-    EXPECT_FLOAT_EQ(m[15], 1.0f);
-    for (const Vec3 p : {Vec3{1, 1, 1}, Vec3{-0.5f, 7, 0.25f}}) {
-        EXPECT_NEAR(transformPoint(m, p.x, p.y, p.z).y, -0.1f, Tolerance);
-    }
-    expectNear(transformPoint(m, 0.5f, 3, -1), 750, -0.1f, -1500);
 }
 
 TEST(Transform, AQuarterYawTurnsZTowardsX) {
@@ -70,10 +60,7 @@ TEST(Transform, PitchRotationKeepsTheMountPoint) {
     Mat4 m{};
     composeTransform(m, 1, 1, 1, 0, 0.7f, 0, 1.4f, 0.66f, 6.14f);
     pitchRotation(m, QuarterTurn);
-    EXPECT_FLOAT_EQ(m[12], 1.4f);
-    EXPECT_FLOAT_EQ(m[13], 0.66f);
-    EXPECT_FLOAT_EQ(m[14], 6.14f);
-    EXPECT_FLOAT_EQ(m[15], 1.0f);
+    EXPECT_EQ(std::tuple(m[12], m[13], m[14], m[15]), std::tuple(1.4f, 0.66f, 6.14f, 1.0f));
     expectNear(axisOf(m, 0), 1, 0, 0);
     expectNear(axisOf(m, 1), 0, 0, 1);
     expectNear(axisOf(m, 2), 0, -1, 0);
