@@ -1,3 +1,4 @@
+#include "audio/adpcm.h"
 #include "audio/temp_media.h"
 #include "audio/wav_bytes.h"
 #include "audio/wav_loader.h"
@@ -120,6 +121,7 @@ TEST_F(WavLoaderTest, UndecodableAdpcmFailsWithItsOwnCode) {
     EXPECT_EQ(load(adpcm(1, 6, block)), -5);
     EXPECT_EQ(load(adpcm(3, 64, std::string(64, '\0'))), -5);
     EXPECT_EQ(channelCount(), 0);
+    EXPECT_EQ(adpcmDecodedLength(64, AdpcmFormat{3, 64}), 0u) << "no buffer is sized for it";
 
     // Two full blocks and a fragment too short for a block header.
     ASSERT_EQ(load(adpcm(1, 9, block + block + "\x01\x02")), 0);

@@ -311,12 +311,12 @@ Rgb framePixel(int x, int yFromBottom) {
 }
 
 // A white mark in the surface's top-left corner, and a blue frame under it.
-void drawMarkedFrame(int width, int height, bool blend) {
+void drawMarkedFrame(int width, int height, bool blend, int left = 0) {
     glViewport(0, 0, width, height);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    ASSERT_TRUE(createOverlay(0, 450, 160, 480, 640, 480, blend));
+    ASSERT_TRUE(createOverlay(left, 450, left + 160, 480, 640, 480, blend));
     setOverlayColour(0xFFFFFF);
     drawOverlayEllipse(0, 0, 20, 10);
     finishOverlay();
@@ -326,7 +326,7 @@ void drawMarkedFrame(int width, int height, bool blend) {
 }
 
 // The scene tests see the surface blended over a small window; here it lands in the bottom-left
-// corner of a large one, and without blending covers the frame.
+// corner of a large one, and without blending covers the frame where it is placed.
 TEST(OverlayBlit, SurfaceLandsAtTheBottomLeftOfALargeWindowAndCoversItUnblended) {
     if (!test::GlContext::displayAvailable()) {
         GTEST_SKIP() << "needs an X display";
@@ -345,10 +345,11 @@ TEST(OverlayBlit, SurfaceLandsAtTheBottomLeftOfALargeWindowAndCoversItUnblended)
     EXPECT_EQ(framePixel(10, 40), blue) << "the surface is 30 pixels tall";
     EXPECT_EQ(framePixel(170, 25), blue) << "and 160 wide";
 
-    drawMarkedFrame(1024, 800, false);
-    EXPECT_EQ(framePixel(10, 24), white);
-    EXPECT_EQ(framePixel(100, 15), black);
-    EXPECT_EQ(framePixel(165, 15), blue);
+    drawMarkedFrame(1024, 800, false, 320);
+    EXPECT_EQ(framePixel(10, 24), blue) << "placed half way across the reference width";
+    EXPECT_EQ(framePixel(512 + 10, 24), white);
+    EXPECT_EQ(framePixel(512 + 100, 15), black);
+    EXPECT_EQ(framePixel(512 + 165, 15), blue);
 }
 
 } // namespace
