@@ -8,16 +8,30 @@ recompiles the one changed file and relinks), runs it, and counts the mutant kil
 tests fail, crash or time out, and surviving when they pass. Mutants that do not compile are
 left out of the figures.
 
+A mutant whose file compiles to the same machine code and data as the original (the objects
+compared with their debug information stripped, since that records the columns a change shifts)
+is not a change of the program at all: it is reported as identical, not run, and left out of
+the figures too. The sample stays the first mutants of each file's fixed shuffle either way.
+
+The test command runs every unit test a second time under AddressSanitizer and
+UndefinedBehaviorSanitizer, which catch a read or write past an array that leaves every value
+the tests see unchanged. So, after the plain pass, each survivor gets the same second chance:
+its folder's tests are rebuilt with the mutant in a sanitizer build (build-mutate-asan, the
+sanitizers as the test command sets them) and run, and the mutant counts as killed by the
+sanitizer when they fail. --no-sanitizer skips this; the time budget covers both passes.
+
     python3 scripts/mutate.py --budget 3600                     # every folder, an hour at most
     python3 scripts/mutate.py --files src/race/ramps.cpp --budget 600
     python3 scripts/mutate.py --folders track race --max-per-file 40 --json mutants.json
 
 The sources are changed in place, one at a time, and always restored (also on Ctrl+C), so run
-it on a tree whose changes are committed or saved. It builds into its own folder (build-mutate
-by default) and, without a DISPLAY, runs itself under xvfb-run for the tests that draw.
+it on a tree whose changes are committed or saved. It builds into its own folders (build-mutate
+and build-mutate-asan by default) and, without a DISPLAY, runs itself under xvfb-run for the
+tests that draw.
 """
 
 import argparse
+import hashlib
 import json
 import os
 import random
@@ -25,6 +39,7 @@ import re
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -132,41 +147,88 @@ def line_of(text, offset):
     return text.count("\n", 0, offset) + 1, offset - text.rfind("\n", 0, offset)
 
 
-class Run:
-    def __init__(self, args):
-        self.args = args
-        self.build = (ROOT / args.build).resolve()
-        self.env = dict(os.environ)
-        self.results = []
+class Build:
+    """One build folder of the tree and the unit-test programs in it."""
+
+    def __init__(self, folder, options=(), env=None):
+        self.folder = folder
+        self.options = list(options)
+        self.env = dict(os.environ, **(env or {}))
 
     def configure(self):
-        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(self.build),
-                        "-DCMAKE_BUILD_TYPE=RelWithDebInfo"], check=True,
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(self.folder),
+                        "-DCMAKE_BUILD_TYPE=RelWithDebInfo", *self.options], check=True,
                        stdout=subprocess.DEVNULL)
         # Tests that drive the game's own ramp and tracks skip themselves without the media.
-        subprocess.run(["cmake", "--build", str(self.build), "--target", "media",
+        subprocess.run(["cmake", "--build", str(self.folder), "--target", "media",
                         f"-j{os.cpu_count() or 2}"], check=True, stdout=subprocess.DEVNULL)
 
     def build_tests(self, folder):
-        result = subprocess.run(["cmake", "--build", str(self.build), "--target",
+        result = subprocess.run(["cmake", "--build", str(self.folder), "--target",
                                  f"tb_{folder}_tests", f"-j{os.cpu_count() or 2}"],
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return result.returncode == 0
 
-    def run_tests(self, folder, timeout):
+    def run_tests(self, folder, timeout, quiet=True):
         started = time.monotonic()
+        output = subprocess.DEVNULL if quiet else None
         try:
-            result = subprocess.run([str(self.build / f"tb_{folder}_tests"),
-                                     "--gtest_brief=1"], cwd=self.build, env=self.env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            result = subprocess.run([str(self.folder / f"tb_{folder}_tests"), "--gtest_brief=1"],
+                                    cwd=self.folder, env=self.env, stdout=output, stderr=output,
                                     timeout=timeout)
             outcome = "passed" if result.returncode == 0 else "failed"
         except subprocess.TimeoutExpired:
             outcome = "timeout"
         return outcome, time.monotonic() - started
 
+    def baseline(self, folder):
+        """Seconds the unmodified tests take, or None when they do not build or pass."""
+        if not self.build_tests(folder):
+            print(f"the unit tests of {folder} do not build in {self.folder.name}", flush=True)
+            return None
+        outcome, seconds = self.run_tests(folder, 600)
+        if outcome != "passed":
+            self.run_tests(folder, 600, quiet=False)
+            print(f"the unit tests of {folder} fail in {self.folder.name} before any change",
+                  flush=True)
+            return None
+        return seconds
+
+    def object_of(self, path):
+        """Where CMake puts the object of a source file of the subsystem library src/<folder>."""
+        relative = path.relative_to(ROOT)
+        return (self.folder / relative.parent / "CMakeFiles" / f"tb_{relative.parent.name}.dir" /
+                f"{relative.name}.o")
+
+    def code_digest(self, path):
+        """A hash of the machine code and data compiled from a source file, debug records left
+        out: they hold the line and column of every token, which a one-token change shifts."""
+        with tempfile.TemporaryDirectory() as scratch:
+            stripped = Path(scratch) / "stripped.o"
+            subprocess.run(["objcopy", "--strip-debug", str(self.object_of(path)), str(stripped)],
+                           check=True)
+            return hashlib.sha256(stripped.read_bytes()).hexdigest()
+
+
+def changed(text, offset, old, new):
+    return text[:offset] + new + text[offset + len(old):]
+
+
+class Run:
+    def __init__(self, args):
+        self.args = args
+        self.plain = Build((ROOT / args.build).resolve())
+        # As the test command's sanitizer stage runs the unit tests.
+        self.sanitized = Build((ROOT / args.sanitizer_build).resolve(),
+                               ["-DTB_SANITIZE=address,undefined", "-DTB_WERROR=ON"],
+                               {"ASAN_OPTIONS": "detect_leaks=0",
+                                "UBSAN_OPTIONS": "halt_on_error=1"})
+        self.results = []
+        self.survivors = []  # (result, folder, path, offset, old, new) for the second chance
+
     def mutate_file(self, folder, path, deadline, baseline):
         original = path.read_text()
+        original_code = self.plain.code_digest(path)
         mutants = mutants_of(original)
         random.Random(f"{self.args.seed}:{path.name}").shuffle(mutants)
         if self.args.max_per_file:
@@ -175,25 +237,58 @@ class Run:
             for offset, old, new, kind in mutants:
                 if time.monotonic() > deadline:
                     return False
-                path.write_text(original[:offset] + new + original[offset + len(old):])
-                if not self.build_tests(folder):
+                path.write_text(changed(original, offset, old, new))
+                if not self.plain.build_tests(folder):
                     outcome = "no build"
+                elif self.plain.code_digest(path) == original_code:
+                    outcome = "identical"
                 else:
-                    outcome, _ = self.run_tests(folder, max(30.0, baseline * 10))
+                    outcome, _ = self.plain.run_tests(folder, max(30.0, baseline * 10))
                 line, column = line_of(original, offset)
-                self.results.append({
+                result = {
                     "file": str(path.relative_to(ROOT)), "line": line, "column": column,
                     "kind": kind, "from": old.strip(), "to": new.strip(),
                     "outcome": {"failed": "killed", "timeout": "killed",
-                                "passed": "survived"}.get(outcome, outcome)})
-                print(f"{self.results[-1]['outcome']:9} {path.relative_to(ROOT)}:{line}:{column} "
-                      f"{kind}: {old.strip()!r} -> {new.strip()!r}",
-                      flush=True)
+                                "passed": "survived"}.get(outcome, outcome)}
+                self.results.append(result)
+                if result["outcome"] == "survived":
+                    self.survivors.append((result, folder, path, offset, old, new))
+                report(result)
         finally:
             # A fresh time stamp, not the old one: the last mutant's object is newer than the
             # old one and would stay linked into every later test run.
             path.write_text(original)
         return True
+
+    def second_chance(self, deadline):
+        """Runs each survivor's tests again in the sanitizer build."""
+        if not self.survivors:
+            return
+        print(f"rerunning {len(self.survivors)} survivors under the sanitizers", flush=True)
+        self.sanitized.configure()
+        baselines = {}
+        for result, folder, path, offset, old, new in self.survivors:
+            if time.monotonic() > deadline:
+                print("time budget spent before every survivor was rerun", flush=True)
+                break
+            if folder not in baselines:
+                baselines[folder] = self.sanitized.baseline(folder)
+            if baselines[folder] is None:
+                continue
+            original = path.read_text()
+            try:
+                path.write_text(changed(original, offset, old, new))
+                if not self.sanitized.build_tests(folder):
+                    continue
+                outcome, _ = self.sanitized.run_tests(folder, max(30.0, baselines[folder] * 10))
+            finally:
+                path.write_text(original)
+            if outcome != "passed":
+                result["outcome"] = "killed"
+                result["by"] = "sanitizer"
+                report(result)
+        for folder in baselines:
+            self.sanitized.build_tests(folder)
 
     def chosen_files(self):
         if self.args.files:
@@ -210,43 +305,56 @@ class Run:
     def run(self):
         started = time.monotonic()
         deadline = started + self.args.budget
-        self.configure()
+        self.plain.configure()
         baselines = {}
         for folder, path in self.chosen_files():
             if folder not in baselines:
-                if not self.build_tests(folder):
-                    sys.exit(f"the unit tests of {folder} do not build")
-                outcome, seconds = self.run_tests(folder, 600)
-                if outcome != "passed":
-                    subprocess.run([str(self.build / f"tb_{folder}_tests"), "--gtest_brief=1"],
-                                   cwd=self.build, env=self.env, timeout=600)
-                    sys.exit(f"the unit tests of {folder} fail before any change")
-                baselines[folder] = seconds
+                baselines[folder] = self.plain.baseline(folder)
+                if baselines[folder] is None:
+                    sys.exit(1)
             if not self.mutate_file(folder, path, deadline, baselines[folder]):
                 print("time budget spent", flush=True)
                 break
         for folder in baselines:
-            self.build_tests(folder)
+            self.plain.build_tests(folder)
+        if self.args.sanitizer:
+            self.second_chance(deadline)
         return time.monotonic() - started
+
+
+def described(r):
+    return f"{r['file']}:{r['line']}:{r['column']} {r['kind']}: {r['from']!r} -> {r['to']!r}"
+
+
+def report(result):
+    outcome = result["outcome"] + (" (sanitizer)" if result.get("by") == "sanitizer" else "")
+    print(f"{outcome:9} {described(result)}", flush=True)
 
 
 def summary(results, seconds):
     per_file = {}
     for r in results:
-        counts = per_file.setdefault(r["file"], {"killed": 0, "survived": 0, "no build": 0})
+        counts = per_file.setdefault(r["file"], {"killed": 0, "survived": 0, "no build": 0,
+                                                 "identical": 0})
         counts[r["outcome"]] += 1
-    lines = [f"{'file':40} {'mutants':>8} {'killed':>7} {'survived':>9} {'score':>6}"]
-    killed = survived = 0
+    lines = [f"{'file':40} {'mutants':>8} {'killed':>7} {'survived':>9} {'score':>6} "
+             f"{'identical':>10}"]
+    killed = survived = identical = 0
     for name, c in sorted(per_file.items()):
         made = c["killed"] + c["survived"]
         killed += c["killed"]
         survived += c["survived"]
+        identical += c["identical"]
         score = f"{100 * c['killed'] / made:.0f}%" if made else "-"
-        lines.append(f"{name:40} {made:8} {c['killed']:7} {c['survived']:9} {score:>6}")
+        lines.append(f"{name:40} {made:8} {c['killed']:7} {c['survived']:9} {score:>6} "
+                     f"{c['identical']:10}")
     made = killed + survived
     score = f"{100 * killed / made:.1f}%" if made else "-"
-    lines.append(f"{'all':40} {made:8} {killed:7} {survived:9} {score:>6}")
-    lines.append(f"{len(results) - made} mutants did not compile; {seconds / 60:.1f} minutes")
+    lines.append(f"{'all':40} {made:8} {killed:7} {survived:9} {score:>6} {identical:10}")
+    by_sanitizer = sum(r.get("by") == "sanitizer" for r in results)
+    lines.append(f"{by_sanitizer} of the killed were killed by the sanitizer build only; "
+                 f"{identical} compiled to the original's code and were not run; "
+                 f"{len(results) - made - identical} did not compile; {seconds / 60:.1f} minutes")
     return "\n".join(lines)
 
 
@@ -258,6 +366,10 @@ def main():
     parser.add_argument("--max-per-file", type=int, default=0, help="mutants per file (0: all)")
     parser.add_argument("--seed", default="trundlebay", help="order in which mutants are tried")
     parser.add_argument("--build", default="build-mutate", help="build folder, under the tree")
+    parser.add_argument("--sanitizer-build", default="build-mutate-asan",
+                        help="build folder for the survivors' rerun, under the tree")
+    parser.add_argument("--no-sanitizer", dest="sanitizer", action="store_false",
+                        help="do not rerun the survivors under the sanitizers")
     parser.add_argument("--json", help="write every mutant and its outcome to this file")
     args = parser.parse_args()
 
@@ -271,11 +383,11 @@ def main():
     print(summary(run.results, seconds))
     if args.json:
         Path(args.json).write_text(json.dumps(run.results, indent=1))
-    print("survivors:")
-    for r in run.results:
-        if r["outcome"] == "survived":
-            print(f"  {r['file']}:{r['line']}:{r['column']} {r['kind']}: "
-                  f"{r['from']!r} -> {r['to']!r}")
+    for outcome, heading in (("survived", "survivors"), ("identical", "identical to the original")):
+        print(f"{heading}:")
+        for r in run.results:
+            if r["outcome"] == outcome:
+                print(f"  {described(r)}")
 
 
 if __name__ == "__main__":
