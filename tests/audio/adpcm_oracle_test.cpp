@@ -1,6 +1,7 @@
 // Our Microsoft ADPCM decoder against ffmpeg's, sample for sample, on files that ffmpeg and sox
 // encode from test signals: sweeps, noise, a loud square wave and silence, mono and stereo,
-// several block sizes, and files cut so that their last block is short.
+// several block sizes, and files cut so that their last block is short. The noise is seeded
+// (sox -R), so every run decodes the same samples.
 #include "audio/temp_media.h"
 #include "audio/wav_loader.h"
 
@@ -25,15 +26,15 @@ class AdpcmOracleTest : public TempMediaTest {
     }
 
     void makeSources() const {
-        ASSERT_EQ(run("sox -V1 -n -r 11025 -c 1 a.wav synth 0.7 sine 200-3000 && "
-                      "sox -V1 -n -r 11025 -c 1 b.wav synth 0.5 brownnoise && "
-                      "sox -V1 -n -r 11025 -c 1 c.wav synth 0.3 square 150 && "
-                      "sox -V1 -n -r 11025 -c 1 d.wav trim 0 0.2 && "
-                      "sox -V1 a.wav d.wav b.wav c.wav src1.wav && "
-                      "sox -V1 -n -r 11025 -c 2 e.wav synth 1.1 sine 3000-100 whitenoise && "
-                      "sox -V1 -n -r 11025 -c 2 f.wav synth 0.4 square 90 sine 440 && "
-                      "sox -V1 -n -r 11025 -c 2 g.wav trim 0 0.2 && "
-                      "sox -V1 e.wav g.wav f.wav src2.wav"),
+        ASSERT_EQ(run("sox -V1 -R -n -r 11025 -c 1 a.wav synth 0.7 sine 200-3000 && "
+                      "sox -V1 -R -n -r 11025 -c 1 b.wav synth 0.5 brownnoise && "
+                      "sox -V1 -R -n -r 11025 -c 1 c.wav synth 0.3 square 150 && "
+                      "sox -V1 -R -n -r 11025 -c 1 d.wav trim 0 0.2 && "
+                      "sox -V1 -R a.wav d.wav b.wav c.wav src1.wav && "
+                      "sox -V1 -R -n -r 11025 -c 2 e.wav synth 1.1 sine 3000-100 whitenoise && "
+                      "sox -V1 -R -n -r 11025 -c 2 f.wav synth 0.4 square 90 sine 440 && "
+                      "sox -V1 -R -n -r 11025 -c 2 g.wav trim 0 0.2 && "
+                      "sox -V1 -R e.wav g.wav f.wav src2.wav"),
                   0);
     }
 
