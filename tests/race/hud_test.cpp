@@ -129,6 +129,10 @@ TEST_F(HudTest, ResultsNameTheWinnerScrollLeftWrapAndContinue) {
     }
     EXPECT_FLOAT_EQ(resultsScrollX, -2.4f) << "80 pixels a second";
     EXPECT_TRUE(hudShows(line(lines[7], -2))) << "drawn at the truncated x";
+    for (const int nobody : {-1, VehicleCount}) {
+        race.winner = nobody;
+        EXPECT_TRUE(hudShows([] {})) << "no jeepney " << nobody << ", no line";
+    }
 
     resultsScrollX = -239.0f;
     drawHud();

@@ -66,6 +66,7 @@ TEST(SettingsValues, ReadLeadingDigitsOnly) {
     EXPECT_EQ(leadingInteger(""), 0);
     EXPECT_EQ(leadingInteger("-5"), 0);
     EXPECT_EQ(leadingInteger("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(leadingInteger(std::string_view("1234").substr(0, 2)), 12) << "nothing past the view";
 }
 
 TEST(SettingsParse, MissingKeysGiveTheFileDefaultsAndGarbageReadsAsZero) {
