@@ -100,7 +100,7 @@ class Window:
     y: int
     width: int
     height: int
-    outer: tuple = None
+    outer: tuple
 
     @property
     def cls(self):
