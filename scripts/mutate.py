@@ -23,6 +23,10 @@ sanitizer when they fail. --no-sanitizer skips this; the time budget covers both
     python3 scripts/mutate.py --budget 3600                     # every folder, an hour at most
     python3 scripts/mutate.py --files src/race/ramps.cpp --budget 600
     python3 scripts/mutate.py --folders track race --max-per-file 40 --json mutants.json
+    python3 scripts/mutate.py --folders audio --by-test        # which tests do the killing
+
+The JSON names, for each killed mutant, the tests that failed on it ("failing"; empty when the
+program crashed or hung before it could say).
 
 The sources are changed in place, one at a time, and always restored (also on Ctrl+C), so run
 it on a tree whose changes are committed or saved. It builds into its own folders (build-mutate
@@ -170,23 +174,29 @@ class Build:
         return result.returncode == 0
 
     def run_tests(self, folder, timeout, quiet=True):
+        """The outcome, the seconds taken, and the names of the tests that failed (empty when
+        the program crashed or hung before it could write them)."""
         started = time.monotonic()
         output = subprocess.DEVNULL if quiet else None
-        try:
-            result = subprocess.run([str(self.folder / f"tb_{folder}_tests"), "--gtest_brief=1"],
-                                    cwd=self.folder, env=self.env, stdout=output, stderr=output,
-                                    timeout=timeout)
-            outcome = "passed" if result.returncode == 0 else "failed"
-        except subprocess.TimeoutExpired:
-            outcome = "timeout"
-        return outcome, time.monotonic() - started
+        with tempfile.TemporaryDirectory() as scratch:
+            written = Path(scratch) / "tests.json"
+            try:
+                result = subprocess.run([str(self.folder / f"tb_{folder}_tests"), "--gtest_brief=1",
+                                         f"--gtest_output=json:{written}"],
+                                        cwd=self.folder, env=self.env, stdout=output,
+                                        stderr=output, timeout=timeout)
+                outcome = "passed" if result.returncode == 0 else "failed"
+            except subprocess.TimeoutExpired:
+                outcome = "timeout"
+            failing = failed_tests(written)
+        return outcome, time.monotonic() - started, failing
 
     def baseline(self, folder):
         """Seconds the unmodified tests take, or None when they do not build or pass."""
         if not self.build_tests(folder):
             print(f"the unit tests of {folder} do not build in {self.folder.name}", flush=True)
             return None
-        outcome, seconds = self.run_tests(folder, 600)
+        outcome, seconds, _ = self.run_tests(folder, 600)
         if outcome != "passed":
             self.run_tests(folder, 600, quiet=False)
             print(f"the unit tests of {folder} fail in {self.folder.name} before any change",
@@ -208,6 +218,16 @@ class Build:
             subprocess.run(["objcopy", "--strip-debug", str(self.object_of(path)), str(stripped)],
                            check=True)
             return hashlib.sha256(stripped.read_bytes()).hexdigest()
+
+
+def failed_tests(path):
+    """The names of the failed tests in a GoogleTest JSON report, if the program wrote one."""
+    try:
+        report = json.loads(Path(path).read_text())
+    except (OSError, ValueError):
+        return []
+    return [f"{suite['name']}.{test['name']}" for suite in report.get("testsuites", [])
+            for test in suite.get("testsuite", []) if test.get("failures")]
 
 
 def changed(text, offset, old, new):
@@ -243,13 +263,15 @@ class Run:
                 elif self.plain.code_digest(path) == original_code:
                     outcome = "identical"
                 else:
-                    outcome, _ = self.plain.run_tests(folder, max(30.0, baseline * 10))
+                    outcome, _, failing = self.plain.run_tests(folder, max(30.0, baseline * 10))
                 line, column = line_of(original, offset)
                 result = {
                     "file": str(path.relative_to(ROOT)), "line": line, "column": column,
                     "kind": kind, "from": old.strip(), "to": new.strip(),
                     "outcome": {"failed": "killed", "timeout": "killed",
                                 "passed": "survived"}.get(outcome, outcome)}
+                if outcome == "failed":
+                    result["failing"] = failing
                 self.results.append(result)
                 if result["outcome"] == "survived":
                     self.survivors.append((result, folder, path, offset, old, new))
@@ -280,7 +302,8 @@ class Run:
                 path.write_text(changed(original, offset, old, new))
                 if not self.sanitized.build_tests(folder):
                     continue
-                outcome, _ = self.sanitized.run_tests(folder, max(30.0, baselines[folder] * 10))
+                outcome, _, _ = self.sanitized.run_tests(folder,
+                                                         max(30.0, baselines[folder] * 10))
             finally:
                 path.write_text(original)
             if outcome != "passed":
@@ -358,6 +381,23 @@ def summary(results, seconds):
     return "\n".join(lines)
 
 
+def test_report(results):
+    """Each test that failed for some mutant: how many mutants it kills, and how many of those
+    no other test kills. A test that kills none alone is a candidate for merging or dropping,
+    though it may still pin a rule no mutant of the sample touched."""
+    killers = {}
+    for i, r in enumerate(results):
+        for name in r.get("failing", []):
+            killers.setdefault(name, set()).add(i)
+    alone = {name: sum(1 for i in kills
+                       if all(i not in other for o, other in killers.items() if o != name))
+             for name, kills in killers.items()}
+    lines = [f"{'kills':>6} {'alone':>6}  test"]
+    for name in sorted(killers, key=lambda n: (alone[n], len(killers[n]), n)):
+        lines.append(f"{len(killers[name]):6} {alone[name]:6}  {name}")
+    return "\n".join(lines)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--folders", nargs="+", default=list(RULE_FILES), choices=list(RULE_FILES))
@@ -371,6 +411,8 @@ def main():
     parser.add_argument("--no-sanitizer", dest="sanitizer", action="store_false",
                         help="do not rerun the survivors under the sanitizers")
     parser.add_argument("--json", help="write every mutant and its outcome to this file")
+    parser.add_argument("--by-test", action="store_true",
+                        help="also list how many mutants each failing test kills, and alone")
     args = parser.parse_args()
 
     if not os.environ.get("DISPLAY"):
@@ -381,6 +423,8 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     seconds = run.run()
     print(summary(run.results, seconds))
+    if args.by_test:
+        print(test_report(run.results))
     if args.json:
         Path(args.json).write_text(json.dumps(run.results, indent=1))
     for outcome, heading in (("survived", "survivors"), ("identical", "identical to the original")):
