@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <glib.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -175,9 +176,14 @@ bool isPlayersOwnFile(const std::string& path) {
     return path != mediaSettingsPath();
 }
 
+// HOME when it names a folder, else the account's own: GLib would hand back an empty HOME as it is.
 std::string homeFolder() {
     const char* home = std::getenv("HOME");
-    return home != nullptr && home[0] != '\0' ? home : g_get_home_dir();
+    if (home != nullptr && home[0] != '\0') {
+        return home;
+    }
+    const passwd* account = getpwuid(getuid());
+    return account != nullptr && account->pw_dir != nullptr ? account->pw_dir : g_get_home_dir();
 }
 
 bool createFolderOf(const std::string& path) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -290,6 +291,9 @@ TEST(SettingsUserPath, FollowsTheConfigHomeOrFallsBackToDotConfig) {
         EXPECT_EQ(userSettingsPath(), "/home/player/.config/trundlebay/game.ini")
             << (ignored ? ignored : "unset");
     }
+    const ScopedEnv emptyHome("HOME", ""), config("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(userSettingsPath(),
+              std::string(getpwuid(getuid())->pw_dir) + "/.config/trundlebay/game.ini");
 }
 
 // Root may write anywhere, so a player's session on a read-only install runs in a child
