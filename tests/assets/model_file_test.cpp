@@ -194,7 +194,9 @@ TEST_F(ModelFileTest, MaterialBlocksShareOneMaterial) {
                                      {"green", 10}}) {
         ASSERT_TRUE(load("A3F " + geometry + "MATERIALS { 1 { TEXTURE { ALPHA " + word + " } } }"));
         EXPECT_EQ(model.alphaMode, code) << word;
+        ASSERT_EQ(notes.warnings.size(), code == 10 ? 1u : 0u) << word;
     }
+    EXPECT_EQ(notes.warnings[0].line, 3) << "the line of the unknown word";
 }
 
 TEST_F(ModelFileTest, ReportsEachFailureWithItsSubject) {

@@ -70,16 +70,17 @@ TEST_F(WavLoaderTest, HeaderNamesTheFormatsFieldsForTheSoundTool) {
 
 TEST_F(WavLoaderTest, ChunksBeforeTheSamplesAreSkipped) {
     std::string samples;
-    for (int i = 0; i < 11025; ++i) {
-        samples += le16(i * 3 - 16000);
+    for (int i = 0; i < 33000; ++i) {
+        samples += le16(i - 16000);
     }
     // An odd-sized chunk has no padding byte here; one over 64 KiB needs its size's third byte.
+    // The samples too are over 64 KiB, more than the loader reads at once.
     const std::string extras =
-        chunk("LIST", "abc" + std::string(65536, 'x')) + chunk("fact", le32(11025));
+        chunk("LIST", "abc" + std::string(65536, 'x')) + chunk("fact", le32(33000));
     ASSERT_EQ(load(riff(pcmFormat(16) + extras + chunk("data", samples))), 0);
-    ASSERT_EQ(channel(0).length, 11025);
+    ASSERT_EQ(channel(0).length, 33000);
     EXPECT_EQ(channel(0).samples[0], -16000);
-    EXPECT_EQ(channel(0).samples[11024], 11024 * 3 - 16000);
+    EXPECT_EQ(channel(0).samples[32999], 32999 - 16000);
     EXPECT_FALSE(channel(0).sharesSamples);
     EXPECT_FALSE(isChannelPlaying(0));
 }
@@ -122,6 +123,7 @@ TEST_F(WavLoaderTest, UndecodableAdpcmFailsWithItsOwnCode) {
     EXPECT_EQ(load(adpcm(3, 64, std::string(64, '\0'))), -5);
     EXPECT_EQ(channelCount(), 0);
     EXPECT_EQ(adpcmDecodedLength(64, AdpcmFormat{3, 64}), 0u) << "no buffer is sized for it";
+    EXPECT_FALSE(decodeAdpcm({}, AdpcmFormat{3, 64}, {}));
 
     // Two full blocks and a fragment too short for a block header.
     ASSERT_EQ(load(adpcm(1, 9, block + block + "\x01\x02")), 0);
@@ -129,6 +131,9 @@ TEST_F(WavLoaderTest, UndecodableAdpcmFailsWithItsOwnCode) {
     EXPECT_EQ(channel(0).samples[0], 50);
     EXPECT_EQ(channel(0).samples[1], 100);
     EXPECT_EQ(channel(0).samples[6], 50);
+    // A block may be its header alone: its two samples.
+    ASSERT_EQ(load(adpcm(1, 7, block.substr(0, 7))), 1);
+    EXPECT_EQ(channel(1).samples[1], 100);
 }
 
 TEST_F(WavLoaderTest, FullTableRefusesFurtherLoads) {

@@ -109,8 +109,10 @@ TEST_F(OverlayTest, StartLightsFillTheirBoxesInTheirColours) {
     EXPECT_EQ(at(80, 15), (Pixel{0, 255, 255, 255})) << "yellow";
     EXPECT_EQ(at(130, 15), (Pixel{0, 64, 0, 255})) << "dark green";
     drawOverlayEllipse(150, 0, 151, 30);
+    drawOverlayEllipse(0, 20, 10, 21);
     finishOverlay();
     EXPECT_EQ(inkIn(149, 0, 152, 30).count, 30) << "one pixel wide, it is a line";
+    EXPECT_EQ(inkIn(0, 0, 12, 30).count, 10) << "and so is one a pixel tall";
 
     for (const auto& [left, right] : boxes) {
         const Ink ink = inkIn(left - 5, 0, right + 5, 30);
@@ -320,6 +322,8 @@ void drawMarkedFrame(int width, int height, bool blend, int left = 0) {
     setOverlayColour(0xFFFFFF);
     drawOverlayEllipse(0, 0, 20, 10);
     finishOverlay();
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(0.5f, 0.5f, 0.0f); // as the last model drawn may leave it
     blitOverlay();
     glFinish();
     destroyOverlay();

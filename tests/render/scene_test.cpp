@@ -324,6 +324,19 @@ TEST_F(SceneTest, SparksShowThroughAWallInFrontOfThem) {
     glEnable(GL_DEPTH_TEST);
     drawSparks(0.5f);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "the sparks leave the scene's state as it was";
+
+    // Between two frames a spark is drawn part of the way along its flight, faded over the black.
+    glClear(GL_COLOR_BUFFER_BIT);
+    sparks.drawnCount = 1;
+    sparks.drawnSlots[0] = 0;
+    sparks.lastPositions[0] = {-0.5f, -0.5f, 0.0f};
+    sparks.particles[0].position = {0.5f + 2.0f / Width, 0.5f + 2.0f / Height, 0.0f};
+    sparks.particles[0].colour[3] = 0.5f;
+    drawSparks(0.5f);
+    // Three pixels across, centred on the middle pixel.
+    const Rgb halfOrange{128, 64, 0};
+    EXPECT_TRUE(near(pixel(Width / 2 - 1, Height / 2 - 1), halfOrange));
+    EXPECT_TRUE(near(pixel(Width / 2 + 1, Height / 2 + 1), halfOrange));
 }
 
 // The surface at twice its size over a jeepney that fills the screen right in front of the

@@ -84,6 +84,11 @@ TEST_F(SparksTest, IdleUntilACollisionAndBurstsDoNotRestartWhileRunning) {
 
     startSparkBurst(0.0f, 0.0f);
     EXPECT_EQ(sparks.burstTime, 0.0f) << "once the last burst is over a new one starts";
+    // A frame that ends the burst exactly emits nothing, so its time stays owed.
+    for (int i = 0; i < 4; ++i) {
+        stepSparks(Still, 0.0625f);
+    }
+    EXPECT_EQ(sparks.emitDebt, 0.0625f);
 }
 
 TEST_F(SparksTest, LaterBurstRefillsTheWholeRingAtOnce) {
