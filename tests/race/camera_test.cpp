@@ -49,6 +49,9 @@ TEST_F(CameraTest, OverviewWhilePageUpIsHeldThenTheLeashFromThere) {
     EXPECT_TRUE(camera.eye.x == 50.0f && camera.eye.y == 50.0f && camera.eye.z == 50.0f);
     const float toJeepney = std::sqrt(40.0f * 40.0f + 50.0f * 50.0f + 30.0f * 30.0f);
     EXPECT_NEAR(camera.viewDir.y, -50.0f / toJeepney, 1e-5f);
+    const Vec3 seen = transformPoint(camera.viewMatrix, 10.0f, 0.0f, 20.0f);
+    EXPECT_TRUE(std::fabs(seen.x) < 1e-4f && std::fabs(seen.y) < 1e-4f) << "straight ahead";
+    EXPECT_NEAR(seen.z, -toJeepney, 1e-3f);
 
     keyState[KeyPageUp] = 0;
     frameAt(10.0f, 0.0f, 20.0f);

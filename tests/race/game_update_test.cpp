@@ -1,4 +1,5 @@
-// The player's input into vehicle 0: mouse axes, or a joystick or pad with its signed square.
+// The player's input into vehicle 0: mouse axes, or a joystick or pad with its signed square;
+// and what a frame does after it.
 #include "race/race_fixture.h"
 
 #include "race/game_update.h"
@@ -8,6 +9,7 @@
 
 #include <SDL.h>
 
+#include <cmath>
 #include <initializer_list>
 
 namespace tb::testing {
@@ -59,6 +61,21 @@ TEST_F(KeyboardInputTest, ArrowKeysRampTheSteeringAndHoldTheControlsUntilTheMous
     frame({KeyLeft});
     EXPECT_EQ(vehicles[0].steer, 0.5f) << "moving the mouse hands the controls back";
     EXPECT_EQ(vehicles[0].throttle, 1.0f);
+}
+
+using GameUpdateTest = RaceFixture;
+
+// Each frame parts the jeepneys that touch and brings the camera after the player.
+TEST_F(GameUpdateTest, AFrameBouncesTouchingJeepneysApartAndTheCameraFollows) {
+    for (int i = 0; i < VehicleCount; ++i) {
+        giveBody(i, {20.0f * static_cast<float>(i), 0, 0}, 0);
+    }
+    giveBody(1, {2.0f, 0, 0}, 0); // overlapping the player's side
+    camera.eye = {0, 3, -100};
+    update();
+    const Vec3 p0 = vehicleBody(0).position;
+    EXPECT_GT(vehicleBody(1).position.x - p0.x, 2.0f) << "parted in the same frame";
+    EXPECT_NEAR(std::hypot(camera.eye.x - p0.x, camera.eye.z - p0.z), CameraLeash, 1e-4f);
 }
 
 // A virtual pad plugged in while the game runs, driven, pressed and pulled out again.
@@ -186,6 +203,9 @@ TEST_F(GamepadTest, TheMouseDrivesUnlessAJoystickSteersWithItsSignedSquare) {
         EXPECT_NEAR(vehicles[0].steer, r.steer, 1e-3f) << "half deflection gives a quarter";
         EXPECT_NEAR(vehicles[0].throttle, r.throttle, 1e-3f) << "the stick, not the mouse";
     }
+    keyState[KeyUp] = 1;
+    playerInput();
+    EXPECT_NEAR(vehicles[0].throttle, -0.5f, 1e-3f) << "the stick, not the arrow keys";
     releaseJoystick();
 }
 

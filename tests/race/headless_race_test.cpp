@@ -1,12 +1,15 @@
 #include "race/headless_race.h"
 
+#include "audio/sound_output.h"
 #include "race/game_update.h"
 #include "race_fixture.h"
 #include "shell/frame_clock.h"
 #include "shell/media_paths.h"
 #include "shell/random.h"
+#include "track/track_builder.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include <functional>
@@ -77,6 +80,7 @@ TEST_F(HeadlessRaceTest, NamesTheFirstNonFiniteFieldOfVehiclesWheelsAndCamera) {
 TEST_F(HeadlessRaceTest, AStuckRaceRunsToItsFrameLimitInThirtyMillisecondSteps) {
     setUpdateOptions({});
     setRacePhase(Countdown);
+    app.frameTime = 1.0f; // whatever the last real frame took
     int frames = 0, last = 0, green = 0;
     EXPECT_FALSE(runRaceToFinish([&](int frame) {
         ++frames;
@@ -102,8 +106,16 @@ TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrackAndTheRaceEnds
     std::vector<int> offTrack;
     float listenerDistance = -1.0f;
     std::optional<int> finished;
+    bool resultsEnd = false;
+    setenv("SDL_AUDIODRIVER", "dummy", 1); // a sound output the level could open
     {
         const HeadlessLevel level("mapProvince.bmp", true);
+        EXPECT_FALSE(mixerReady()) << "a race without sound output";
+        TrackGrid named;
+        EXPECT_TRUE(loadTrackGrid("mapProvince.bmp", named));
+        EXPECT_EQ(std::pair(track.grid.width, track.grid.height),
+                  std::pair(named.width, named.height))
+            << "the named map, not the random choice";
         app.running = true;
         finished = runRaceToFinish([&](int frame) {
             if (frame != 500) { // 10 s into the race, jeepneys at speed and some in the air
@@ -122,6 +134,7 @@ TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrackAndTheRaceEnds
             listenerDistance =
                 std::hypot(heard.x - camera.eye.x, heard.y - camera.eye.y, heard.z - camera.eye.z);
         });
+        resultsEnd = runRaceResults();
         app.running = false;
     }
     setMediaFolder(saved);
@@ -130,6 +143,7 @@ TEST_F(HeadlessRaceTest, AStallMidRaceLeavesEveryJeepneyOnTheTrackAndTheRaceEnds
     ASSERT_TRUE(finished) << "laps are counted, so the race ends";
     EXPECT_NEAR(race.finishTime, *finished * 0.03f - 5.0f, 0.05f)
         << "the finish time counts from the green light";
+    EXPECT_TRUE(resultsEnd) << "the results give way to the next countdown";
 }
 
 } // namespace

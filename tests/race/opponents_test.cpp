@@ -66,6 +66,8 @@ TEST_F(OpponentTest, ForwardAndReverseRivalsStepThroughTheListWithWrap) {
 
 TEST_F(OpponentTest, OffTheRoadTheTargetIsTheNearestPointOfTheSegment) {
     vehicles[1].roughGround = true;
+    vehicles[1].nextWaypoint = 0; // from (0, 0) to (0, 100)
+    EXPECT_NEAR(steerFrom(20.0f, 50.0f, -1.570795f), 0.0f, 1e-5f) << "(0, 50) straight ahead";
     vehicles[1].nextWaypoint = 1; // from (0, 100) to (100, 100)
     EXPECT_NEAR(steerFrom(50.0f, 80.0f, 0.0f), 0.0f, 1e-5f) << "(50, 100) straight ahead";
     EXPECT_EQ(steerFrom(50.0f, 80.0f, 1.570795f), 1.0f) << "facing +x it lies to the right";

@@ -145,7 +145,8 @@ TEST_F(RampTest, StatesChangeOnlyMoreThanATenthAboveOrBelow) {
         {0, 0.8f, OnRamp, OnRamp, 1.0f},
         {0, 0.0f, Grounded, OnRamp, 1.0f},
         {5, 0.0f, OnRamp, Grounded, 0.0f},
-        {5, 0.5f, OnRamp, Airborne, 0.5f}, // beside it
+        {5, 0.5f, OnRamp, Airborne, 0.5f},    // beside it
+        {2.5f, 0.5f, OnRamp, Airborne, 0.5f}, // past its slanted edge
     };
     for (const auto& c : cases) {
         vehicleBody(0).position = {c.x, c.y, 0};
@@ -168,6 +169,7 @@ TEST_F(RampTest, LandingFromTheAirSoundsOnlyOnAnIdleChannel) {
         rampContact(0, 0);
         EXPECT_EQ(vehicles[0].jumpState, OnRamp);
         EXPECT_TRUE(isChannelPlaying(vehicles[0].crashChannel));
+        EXPECT_NEAR(channelRate(vehicles[0].crashChannel), 0.4f, 0.15f) << "a deep thud";
         EXPECT_EQ(nextRandom() == firstDraw, landing == 1) << "a busy channel draws no rate";
     }
 }

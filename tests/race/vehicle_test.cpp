@@ -153,6 +153,7 @@ TEST_F(DrivingTest, WheelsFollowTheBodyAndStayOnTheGround) {
         const Vec3 at = transformPoint(body.transform, mount.x, mount.y, mount.z);
         const Mat4& w = vehicleWheel(0, k).transform;
         EXPECT_NEAR(std::hypot(w[12] - at.x, w[13] - at.y, w[14] - at.z), 0.0f, 1e-4f) << k;
+        EXPECT_NEAR(w[12], k < 2 ? 10.0f : 10.0f + 6.14f, 1e-4f) << "the front axle 6.14 ahead";
         EXPECT_NEAR(w[0],
                     k < 2
                         ? body.transform[0]

@@ -6,6 +6,7 @@
 #include "audio/sound_output.h"
 #include "race/race_progress.h"
 #include "race/vehicle.h"
+#include "render/overlay.h"
 #include "render/sparks.h"
 #include "shell/media_paths.h"
 #include "shell/random.h"
@@ -35,8 +36,9 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
     options.mapFile = "mapProvince.bmp";
     setenv("SDL_AUDIODRIVER", "dummy", 1); // a sound output that plays to nowhere
     options.openSound = true;
-    options.createOverlay = false;
     ASSERT_TRUE(loadLevel(options));
+    EXPECT_EQ(std::tuple(overlayWidth(), overlayHeight()), std::tuple(160, 30)) << "the HUD strip";
+    EXPECT_TRUE(gameModels.skyDome.loaded && gameModels.streetJ.loaded);
 
     Mat4 sky{};
     composeTransform(sky, 200, 150, 200, 0, 0, 0, 0, 0, 0);
@@ -49,8 +51,11 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
     EXPECT_EQ(std::tuple(carabao[0], carabao[5], carabao[10]), std::tuple(0.65f, 0.65f, 0.65f))
         << "carabaos are shrunk evenly";
 
-    const auto engineOf = [](int i) -> const SoundChannel& {
-        return soundSystem().channels[static_cast<std::size_t>(vehicles[i].engineChannel)];
+    const auto channel = [](int c) -> const SoundChannel& {
+        return soundSystem().channels.at(static_cast<std::size_t>(c));
+    };
+    const auto engineOf = [&](int i) -> const SoundChannel& {
+        return channel(vehicles[i].engineChannel);
     };
     for (int i = 0; i < VehicleCount; ++i) {
         const auto& r = vehicles[i].approachRadiiSq;
@@ -61,6 +66,9 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
         EXPECT_TRUE(isChannelPlaying(vehicles[i].engineChannel)) << "vehicle " << i;
         EXPECT_EQ(engine.baseRate.load(), 1.0f) << "vehicle " << i;
         EXPECT_EQ(engine.samples, engineOf(0).samples + 5 * i) << "engines out of step";
+        EXPECT_EQ(channel(vehicles[i].crashChannel).samples,
+                  channel(vehicles[0].crashChannel).samples + 5 * i)
+            << "crashes out of step";
     }
     EXPECT_NE(vehicles[0].approachRadiiSq[0], vehicles[1].approachRadiiSq[0]) << "drawn apart";
     EXPECT_EQ(race.phase, Countdown);
@@ -71,6 +79,7 @@ TEST(Level, PlacesTheFixedModelsGivesEachRivalItsThresholdsAndStartsEveryEngine)
     EXPECT_EQ(sparks.colour[1], 0.5f);
     unloadLevel();
     EXPECT_FALSE(mixerReady());
+    EXPECT_EQ(overlayPixels(), nullptr);
     setMediaFolder(saved);
 }
 

@@ -22,13 +22,15 @@
 namespace tb {
 namespace {
 
-// Distinct colours for palette entries 0..255.
+// Distinct colours for palette entries 0..255. Even entries have green's top bit set, so a
+// reader that let green reach into red would take each for the next odd entry.
 std::uint32_t paletteColour(int code) {
     return static_cast<std::uint32_t>(code) << 16 |
-           static_cast<std::uint32_t>(code * 7 & 0xff) << 8 | 0x40u;
+           static_cast<std::uint32_t>(code % 2 == 0 ? 0x80 : 0x00) << 8 | 0x40u;
 }
 
-constexpr std::uint32_t ColourOutsideThePalette = 0xabcdefu;
+// Sorts between palette entries 4 and 5 without being either.
+constexpr std::uint32_t ColourOutsideThePalette = 0x050000u;
 
 // A map drawn in symbols: a symbol's place in the string is its code, '-' is a straight tile
 // too, 'z' is the zone of ramp 1 and anything else a colour outside the palette.

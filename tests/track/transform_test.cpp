@@ -54,6 +54,15 @@ TEST(Transform, PoseOrderIsYawThenPitchThenRollThenScale) {
     composeRotation({0.2f, -1.1f, 0.4f}, {1, 2, 3}, r);
     composeTransform(m, 1, 1, 1, 0.2f, -1.1f, 0.4f, 1, 2, 3);
     EXPECT_EQ(r, m);
+
+    // The same pose as a turn and move applied after a scale.
+    composeTransform(m, 2, 3, 4, 0.2f, -1.1f, 0.4f, 1, 2, 3);
+    Mat4 scale{};
+    composeTransform(scale, 2, 3, 4, 0, 0, 0, 0, 0, 0);
+    const Mat4 product = multiplyAffine(r, scale);
+    for (int k = 0; k < 16; ++k) {
+        EXPECT_NEAR(product[k], m[k], Tolerance) << "element " << k;
+    }
 }
 
 TEST(Transform, PitchRotationKeepsTheMountPoint) {
