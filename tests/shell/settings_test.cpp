@@ -301,6 +301,7 @@ TEST(SettingsUserPath, FollowsTheConfigHomeOrFallsBackToDotConfig) {
 // without exit-time handlers, which belong to the parent.
 constexpr uid_t Nobody = 65534;
 
+// A height of 0 keeps the one read.
 void runAsPlayer(const fs::path& configHome, int height, int lights) {
     if (geteuid() == 0 && (setgid(Nobody) != 0 || setuid(Nobody) != 0)) {
         std::_Exit(2);
@@ -310,7 +311,7 @@ void runAsPlayer(const fs::path& configHome, int height, int lights) {
         std::_Exit(3);
     }
     readSettings();
-    settings.height = height;
+    settings.height = height ? height : settings.height;
     settings.lights = lights;
     std::_Exit(writeSettings() ? 0 : 4);
 }
@@ -330,13 +331,15 @@ TEST_F(SettingsFileTest, ReadOnlyMediaFolderKeepsChoicesInThePlayersConfigFolder
                         fs::perms::others_exec,
                     fs::perm_options::add);
 
+    const fs::path own = configHome / "trundlebay" / "game.ini";
     EXPECT_EXIT(runAsPlayer(configHome, 600, 0), testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(runAsPlayer(configHome, 600, 1), testing::ExitedWithCode(0), "");
+    std::ofstream(own, std::ios::app) << "# the player's own line\n";
+    EXPECT_EXIT(runAsPlayer(configHome, 0, 1), testing::ExitedWithCode(0), "");
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
 
-    const fs::path own = configHome / "trundlebay" / "game.ini";
     const std::string saved = readFile(own);
     EXPECT_NE(saved.find("# shipped with the game\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("# the player's own line\n"), std::string::npos) << saved;
     const Settings values = parsed(saved);
     EXPECT_EQ(values.width, 1024) << "the shipped file gives the starting values";
     EXPECT_EQ(values.height, 600) << "the second session read the first one's own file";
