@@ -122,6 +122,12 @@ TEST_F(ModelFileTest, FacesConsumeFourNumbersEach) {
     ASSERT_TRUE(load(withSections(vertices, "FACES { 2 0 1 2 3 1 2 3 0 }")));
     EXPECT_EQ(model.faceIndices[3], 1u);
     EXPECT_EQ(model.faceIndices[5], 3u);
+    // A face that names a vertex twice draws nothing, and the modeller is told so.
+    for (const char* face : {"0 0 1 2", "0 1 1 2", "0 1 0 2"}) {
+        ASSERT_TRUE(load(withSections(vertices, std::string("FACES { 1\n") + face + "\n}")));
+        ASSERT_EQ(notes.warnings.size(), 1u) << face;
+        EXPECT_NE(notes.warnings[0].text.find("names a vertex twice"), std::string::npos);
+    }
 
     // A face written with three numbers shifts every later face by one...
     ASSERT_TRUE(load(withSections(vertices, "FACES { 2 0 1 2 1 2 3 0 0 }")));
