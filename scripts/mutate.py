@@ -35,6 +35,7 @@ tests that draw.
 """
 
 import argparse
+import collections
 import hashlib
 import json
 import os
@@ -389,9 +390,8 @@ def test_report(results):
     for i, r in enumerate(results):
         for name in r.get("failing", []):
             killers.setdefault(name, set()).add(i)
-    alone = {name: sum(1 for i in kills
-                       if all(i not in other for o, other in killers.items() if o != name))
-             for name, kills in killers.items()}
+    killer_count = collections.Counter(i for kills in killers.values() for i in kills)
+    alone = {name: sum(killer_count[i] == 1 for i in kills) for name, kills in killers.items()}
     lines = [f"{'kills':>6} {'alone':>6}  test"]
     for name in sorted(killers, key=lambda n: (alone[n], len(killers[n]), n)):
         lines.append(f"{len(killers[name]):6} {alone[name]:6}  {name}")
